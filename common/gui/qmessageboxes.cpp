@@ -1,0 +1,12 @@
+#include "qmessageboxes.h"
+
+#include <QMessageBox>
+
+void QMessageBoxes::show(Icon icon, const QString &caption, const QString &text)
+{
+    const QMessageBox::Icon qtIcon = icon == Icon::Error     ? QMessageBox::Critical
+                                     : icon == Icon::Warning ? QMessageBox::Warning
+                                                             : QMessageBox::Information;
+    QMessageBox box(qtIcon, caption, text, QMessageBox::Ok);
+    box.exec();
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "applicationwindows.h"
+
+// ApplicationWindows over the running QGuiApplication.
+class QtApplicationWindows : public ApplicationWindows {
+public:
+    void processEvents() override;
+    void bringToFront() override;
+};

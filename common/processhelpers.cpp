@@ -1,0 +1,37 @@
+#include "processhelpers.h"
+
+#include "applicationwindows.h"
+#include "elevatedprocess.h"
+#include "paths.h"
+#include "volumeserial.h"
+
+int ejecutarComoAdministrador(const QString &program, ApplicationWindows *caller)
+{
+    return platform::runElevatedAndWait(
+        program, [caller] { traerAplicacionAlFrente(caller); },
+        [caller] {
+            if (caller)
+                caller->processEvents();
+        });
+}
+
+void traerAplicacionAlFrente(ApplicationWindows *caller)
+{
+    if (caller)
+        caller->bringToFront();
+}
+
+QString numeroSerieVolumen(const QString &)
+{
+    return QString::number(platform::volumeSerialOfCurrentDirectory(), 16).toUpper().rightJustified(8, u'0');
+}
+
+QString versionEjecutable()
+{
+    return QStringLiteral(ZELVORA_VERSION_MAJOR_MINOR);
+}
+
+QString directorioTemporal()
+{
+    return platform::temporaryDirectory();
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+class ApplicationWindows;
+
+// Starts `program` with administrator rights and waits for it, keeping `caller`'s windows
+// responsive (null: no windows to keep). Returns its exit code, or -1.
+int ejecutarComoAdministrador(const QString &program, ApplicationWindows *caller);
+// Brings the caller's application to the front.
+void traerAplicacionAlFrente(ApplicationWindows *caller);
+// The volume serial of the filesystem holding the current directory, 8 upper-case hex digits.
+// The drive letter of the original system has no meaning here and is ignored.
+QString numeroSerieVolumen(const QString &driveLetter);
+// "major.minor" of the build.
+QString versionEjecutable();
+// The user's temporary directory, ending in "/".
+QString directorioTemporal();

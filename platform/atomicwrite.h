@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace platform {
+
+// Replaces the file's whole content so that a crash or a full disk never leaves it truncated:
+// the bytes go to a file beside it that is then renamed over it. The file keeps its owner and
+// mode. Where that cannot be done (a directory we may not write, a file owned by another user
+// that we may write), the file is rewritten in place. False when the system refuses.
+bool writeFileAtomically(const QString &path, const QByteArray &bytes);
+
+} // namespace platform

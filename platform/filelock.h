@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+namespace platform {
+
+// An advisory lock on a file, held for the object's life and released by the kernel if the
+// process dies. Opened close-on-exec, so no child inherits it.
+class FileLock {
+public:
+    enum class Wait { Block, DontBlock };
+    enum class State { Locked, Busy, Failed };
+
+    explicit FileLock(const QString &lockFilePath, Wait wait = Wait::Block);
+    ~FileLock();
+    FileLock(const FileLock &) = delete;
+    FileLock &operator=(const FileLock &) = delete;
+
+    State state() const { return m_state; }
+    bool isLocked() const { return m_state == State::Locked; }
+
+    // Lock file in the work directory for `subject` (a program or a file path): the file name
+    // is the subject's base name plus a hash of its full path, so every path has its own lock.
+    static QString pathFor(const QString &subject);
+
+private:
+    int m_fd = -1;
+    State m_state = State::Failed;
+};
+
+} // namespace platform

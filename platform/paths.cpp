@@ -1,0 +1,57 @@
+#include "paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+QString executablePath()
+{
+    static const QString path = [] {
+        char buffer[4096];
+        const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+        return n > 0 ? QFile::decodeName(QByteArray(buffer, n)) : QString();
+    }();
+    return path;
+}
+
+QString installationDirectory()
+{
+    const QString exe = executablePath();
+    return exe.left(exe.lastIndexOf(u'/') + 1);
+}
+
+QString workDirectory()
+{
+    const QByteArray fromEnvironment = qgetenv("ZELVORA_TEMP_DIR");
+    QString dir = fromEnvironment.isEmpty() ? QStringLiteral("/var/tmp/Zelvora Temp")
+                                            : QFile::decodeName(fromEnvironment);
+    while (dir.size() > 1 && dir.endsWith(u'/'))
+        dir.chop(1);
+    return dir;
+}
+
+bool ensureWorkDirectory()
+{
+    const QByteArray dir = QFile::encodeName(workDirectory());
+    struct stat st;
+    if (stat(dir.constData(), &st) == 0)
+        return S_ISDIR(st.st_mode);
+    if (mkdir(dir.constData(), 01777) != 0)
+        return errno == EEXIST;
+    // The umask narrowed the mode: programs of several users share this directory.
+    chmod(dir.constData(), 01777);
+    return true;
+}
+
+QString temporaryDirectory()
+{
+    QString dir = QDir::tempPath();
+    if (!dir.endsWith(u'/'))
+        dir += u'/';
+    return dir;
+}
+
+} // namespace platform

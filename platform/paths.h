@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+namespace platform {
+
+// Full path of the running program.
+QString executablePath();
+// Directory of the running program, ending in "/": every file of the system sits beside it.
+QString installationDirectory();
+// Log and work directory: $ZELVORA_TEMP_DIR, else "/var/tmp/Zelvora Temp". No trailing "/".
+QString workDirectory();
+// Creates the work directory (one level, shared by every user like /tmp) when missing.
+bool ensureWorkDirectory();
+// The user's temporary directory, ending in "/".
+QString temporaryDirectory();
+
+} // namespace platform

@@ -1,0 +1,112 @@
+#include "portdevice.h"
+
+#include <QFile>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace platform {
+
+PortDevice::~PortDevice()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+int PortDevice::open(const QString &path)
+{
+    if (m_fd >= 0)
+        close();
+    // Non-blocking only while opening: a serial line without carrier must not hang the open.
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
+    if (fd < 0)
+        return errno;
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    struct stat st;
+    m_characterDevice = fstat(fd, &st) == 0 && S_ISCHR(st.st_mode);
+    struct termios tio;
+    if (m_characterDevice && tcgetattr(fd, &tio) == 0 && (tio.c_oflag & OPOST)) {
+        tio.c_oflag &= ~OPOST;
+        tcsetattr(fd, TCSANOW, &tio);
+    }
+    m_fd = fd;
+    return 0;
+}
+
+int PortDevice::write(const char *data, qsizetype size)
+{
+    if (m_fd < 0)
+        return EBADF;
+    while (size > 0) {
+        const ssize_t n = ::write(m_fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return errno;
+        if (n == 0)
+            return EIO;
+        data += n;
+        size -= n;
+    }
+    return 0;
+}
+
+int PortDevice::read(char *buffer, qsizetype capacity, qsizetype *received)
+{
+    *received = 0;
+    if (m_fd < 0)
+        return EBADF;
+    ssize_t n;
+    do {
+        n = ::read(m_fd, buffer, capacity);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0)
+        return errno;
+    *received = n;
+    return 0;
+}
+
+int PortDevice::close()
+{
+    if (m_fd < 0)
+        return EBADF;
+    const int fd = m_fd;
+    m_fd = -1;
+    m_characterDevice = false;
+    return ::close(fd) == 0 ? 0 : errno;
+}
+
+QString PortDevice::resolveName(const QString &name, const NameMap &mapping)
+{
+    for (const auto &[portName, device] : mapping) {
+        if (portName.compare(name, Qt::CaseInsensitive) == 0)
+            return device;
+    }
+    for (const auto &[prefix, device] : {std::pair{QLatin1String("COM"), QLatin1String("/dev/ttyS")},
+                                         std::pair{QLatin1String("LPT"), QLatin1String("/dev/lp")}}) {
+        if (!name.startsWith(prefix, Qt::CaseInsensitive) || name.size() == prefix.size())
+            continue;
+        const QStringView digits = QStringView(name).mid(prefix.size());
+        bool allDigits = digits.front() != u'0';
+        for (QChar c : digits)
+            allDigits = allDigits && c.isDigit() && c.unicode() < 0x80;
+        bool ok = false;
+        const int number = allDigits ? digits.toInt(&ok) : 0;
+        if (ok && number >= 1)
+            return device + QString::number(number - 1);
+    }
+    return name;
+}
+
+QString PortDevice::errorText(int code)
+{
+    return QString::fromLocal8Bit(strerror(code));
+}
+
+} // namespace platform

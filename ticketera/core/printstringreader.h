@@ -1,0 +1,45 @@
+#pragma once
+
+#include "printtypes.h"
+
+// Reads a decoded print string: the header fields once, then the lines ticket by ticket.
+// The string is consumed from the front; a field holding the cut marker ends a ticket and
+// what follows the marker becomes the next ticket's first line.
+class PrintStringReader {
+public:
+    // Three line feeds and GS V 1, written out in escape notation: 18 ordinary characters.
+    static constexpr QStringView kCutMarker = uR"(\n\n\n\x1D\x56\x01)";
+    // A job announcing more lines than this is not a ticket: the counts and the lines disagree.
+    static constexpr int kMaxLinesPerJob = 10000;
+
+    explicit PrintStringReader(QString printString);
+
+    // Raises ConversionError when a numeric field is not a number or a count is not believable.
+    PrintHeader readHeader();
+    bool hasMoreTickets() const;
+    // Fills the four empty lists; raises ListIndexError when a cut marker stands in the first
+    // line a list receives.
+    void readTicket(TicketLines &ticket);
+
+    const QString &remaining() const { return m_rest; }
+    int countLineasBefore() const { return m_countBefore; }
+    int countLineasAfter() const { return m_countAfter; }
+
+private:
+    struct Line {
+        QString format;
+        QString text;
+    };
+
+    void advance();
+    QString field() const;
+    int integerField() const;
+    Line readLine();
+    void readLines(int &counter, int bound, QStringList &texts, QStringList &formats, QStringView label,
+                   int logOffset);
+
+    QString m_rest;
+    PrintHeader m_header;
+    int m_countBefore = 0;
+    int m_countAfter = 0;
+};

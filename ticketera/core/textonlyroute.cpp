@@ -1,0 +1,23 @@
+#include "textonlyroute.h"
+
+#include "codepage.h"
+#include "logswitches.h"
+#include "printererror.h"
+#include "printspooler.h"
+
+TextOnlyRoute::TextOnlyRoute(platform::PrintSpooler &spooler) : m_spooler(spooler) {}
+
+void TextOnlyRoute::imprimir(const QString &queue, const TicketLines &ticket)
+{
+    logMilestone(QStringLiteral("Impresion Generic Text Only"));
+    QByteArray job;
+    for (const QStringList *lines : {&ticket.TicketLineasBefore, &ticket.TicketLineasAfter}) {
+        for (const QString &line : *lines) {
+            job += CodePage::fromUnicode(line);
+            job += "\r\n";
+        }
+    }
+    QString error;
+    if (!m_spooler.submitRawJob(queue, QStringLiteral("Ticketera"), job, &error))
+        throw PrinterError(QStringLiteral("La impresora %1 no acepta el trabajo: %2").arg(queue, error));
+}

@@ -1,0 +1,254 @@
+#include "tfrmprincipal.h"
+
+#include "conversionerror.h"
+#include "inifile.h"
+#include "integertext.h"
+#include "logswitches.h"
+#include "messageboxes.h"
+#include "paths.h"
+#include "portroute.h"
+#include "printererror.h"
+#include "printspooler.h"
+#include "printstringreader.h"
+#include "printurl.h"
+#include "processhelpers.h"
+#include "reportroute.h"
+#include "settingswriteerror.h"
+#include "textonlyroute.h"
+#include "ticketeraui.h"
+#include "urldecodeerror.h"
+
+#include <QFileInfo>
+#include <cxxabi.h>
+#include <typeinfo>
+
+namespace {
+
+const QString kSettingsFile = QStringLiteral("Ticketera.ini");
+const QString kConfigurationProgram = QStringLiteral("Configuracion");
+
+QString crlf()
+{
+    return QStringLiteral("\r\n");
+}
+
+// The name of an exception's type for the log, for failures that are not our own classes.
+QString typeName(const std::exception &e)
+{
+    int status = 0;
+    char *demangled = abi::__cxa_demangle(typeid(e).name(), nullptr, nullptr, &status);
+    const QString name = QString::fromLatin1(status == 0 && demangled ? demangled : typeid(e).name());
+    std::free(demangled);
+    return name;
+}
+
+} // namespace
+
+TFrmPrincipal::TFrmPrincipal(QString dirApp, QStringList arguments, TicketeraUi &ui, SpoolerLoader loadSpooler)
+    : DirApp(std::move(dirApp)), m_arguments(std::move(arguments)), m_ui(ui), m_loadSpooler(std::move(loadSpooler))
+{
+}
+
+TFrmPrincipal::~TFrmPrincipal() = default;
+
+platform::PrintSpooler &TFrmPrincipal::spooler()
+{
+    if (!m_spooler) {
+        QString error;
+        m_spooler = m_loadSpooler(&error);
+        if (!m_spooler)
+            throw PrinterError(QStringLiteral("No se puede acceder a las impresoras del sistema: ") + error);
+    }
+    return *m_spooler;
+}
+
+QString TFrmPrincipal::impresoraSeleccionada()
+{
+    const int index = toInteger(configPrinter.indiceImpresora);
+    const QStringList queues = spooler().queueNames();
+    if (index < 0 || index >= queues.size())
+        throw PrinterError(QStringLiteral("La impresora %1 no existe: el sistema tiene %2 impresoras")
+                               .arg(index)
+                               .arg(queues.size()));
+    return queues.at(index);
+}
+
+bool TFrmPrincipal::comprobarIndiceImpresora()
+{
+    try {
+        impresoraSeleccionada();
+        return true;
+    } catch (const ZelvoraError &) {
+        logMilestone(QStringLiteral("ERROR: Indice de impresora a cargar FUERA DE RANGO") + crlf());
+        return false;
+    }
+}
+
+bool TFrmPrincipal::repararConfiguracion()
+{
+    const QString program = DirApp + kConfigurationProgram;
+    logMilestone(QStringLiteral("Parámetros de configuración de impresión no existen. No se puede aplicar la configuración"));
+    logMilestone(QStringLiteral("Se ejecuta la aplicacion de configuracion: ") + program);
+    ejecutarComoAdministrador(program, m_ui.windows());
+    if (!QFileInfo::exists(program))
+        logGeneral(QStringLiteral("No se puede lanzar la aplicacion de configuración.No existe la aplicacion de configuracion: ") +
+                   program);
+    leerConfigSys(DirApp, kSettingsFile, configPrinter);
+    // A port configuration needs neither printer nor paper: it is as usable as a printer one.
+    return (!configPrinter.indiceImpresora.isEmpty() && !configPrinter.tipoPapel.isEmpty()) ||
+           configPrinter.imprimirPuerto;
+}
+
+void TFrmPrincipal::comprobarLogotipoCliente()
+{
+    if (!configPrinter.ficheroLogo.isEmpty() && !QFileInfo::exists(configPrinter.ficheroLogo)) {
+        configPrinter.ficheroLogo.clear();
+        guardarConfigSys(DirApp, kSettingsFile, configPrinter);
+    }
+    if (configPrinter.ficheroLogo.isEmpty())
+        logMilestone(QStringLiteral("LECTURA CONFIGURACION - Logotipo no configurado"));
+}
+
+TFrmPrincipal::Check TFrmPrincipal::comprobarConfiguracion()
+{
+    leerConfigSys(DirApp, kSettingsFile, configPrinter);
+    if (!configPrinter.indiceImpresora.isEmpty() && !configPrinter.tipoPapel.isEmpty()) {
+        if (!comprobarIndiceImpresora() && !repararConfiguracion())
+            return Check::Unusable;
+        if (!configPrinter.indiceImpresora.isEmpty() && !configPrinter.tipoPapel.isEmpty()) {
+            logMilestone(QStringLiteral("LECTURA CONFIGURACION - Tipo de papel:") + configPrinter.tipoPapel +
+                         QStringLiteral(" - (0: Papel 5 cm, 1: Papel 7cm)"));
+            try {
+                comprobarLogotipoCliente();
+            } catch (const SettingsWriteError &e) {
+                mostrarErrorPorDefecto(e);
+                return Check::SettingsNotWritable;
+            }
+        }
+        return Check::Usable;
+    }
+    if (configPrinter.imprimirPuerto)
+        return Check::Usable;
+    return repararConfiguracion() ? Check::Usable : Check::Unusable;
+}
+
+void TFrmPrincipal::logParametros() const
+{
+    QString message = QStringLiteral("Parametros ejecucion Ticketera. ") + crlf();
+    for (qsizetype i = 0; i < m_arguments.size(); ++i)
+        message += QStringLiteral("Parametro%1: ").arg(i) + m_arguments.at(i) + crlf();
+    logMilestone(message);
+}
+
+void TFrmPrincipal::mostrarErrorGeneral()
+{
+    m_ui.messageBoxes().show(MessageBoxes::Icon::Error, QStringLiteral("Error"),
+                             QStringLiteral("Se produjo un error en la impresión"));
+}
+
+void TFrmPrincipal::mostrarErrorPorDefecto(const ZelvoraError &error)
+{
+    m_ui.messageBoxes().show(MessageBoxes::Icon::Error, QStringLiteral("Ticketera"), error.message());
+}
+
+void TFrmPrincipal::imprimirTicket()
+{
+    if (configPrinter.impresionSoloTexto) {
+        const QString queue = impresoraSeleccionada();
+        TextOnlyRoute(spooler()).imprimir(queue, ticket);
+    } else if (configPrinter.imprimirPuerto) {
+        PortRoute(IniFile(DirApp + kSettingsFile).readSection(u"PORTS")).imprimir(configPrinter.puerto, ticket);
+    } else {
+        ReportRoute *route = m_ui.reportRoute();
+        if (!route)
+            throw PrinterError(QStringLiteral("Esta instalación no incluye la impresión con plantilla"));
+        route->imprimir(*this);
+    }
+}
+
+TFrmPrincipal::Outcome TFrmPrincipal::FormCreate()
+{
+    logMilestone(QStringLiteral("NUEVA OPERACION: "));
+    platform::ensureWorkDirectory();
+    header = PrintHeader();
+    altoReportTitle = 0;
+    logoClienteVisible = true;
+    logoPrvVisible = true;
+
+    switch (comprobarConfiguracion()) {
+    case Check::Usable:
+        break;
+    case Check::Unusable:
+        return Outcome::Ended;
+    case Check::SettingsNotWritable:
+        return Outcome::ShowMainWindow;
+    }
+
+    if (m_arguments.size() < 2) {
+        logMilestone(QStringLiteral("ERROR: no llegaron los parametros para impresion a la aplicacion ") + crlf());
+        return Outcome::Ended;
+    }
+    logParametros();
+
+    const QString encoded = PrintUrl::withoutScheme(m_arguments.at(1));
+    logGeneral(QStringLiteral("INICIO DE OPERACION UTF8Decode. Cadena: ") + encoded);
+    QString printString;
+    try {
+        printString = PrintUrl::decode(encoded);
+    } catch (const UrlDecodeError &e) {
+        mostrarErrorPorDefecto(e);
+        return Outcome::ShowMainWindow;
+    }
+    logGeneral(QStringLiteral("Cadena de impresion: ") + printString);
+
+    const qsizetype amp = printString.indexOf(u'&');
+    const QString operation = amp < 0 ? QString() : printString.left(amp);
+    if (printString == u"LIB&0" || operation != u"LIB") {
+        logMilestone(QStringLiteral("ERROR: Cadena de impresion NO valida. ") + printString);
+        return Outcome::Ended;
+    }
+    logMilestone(QStringLiteral("TIPO DE OPERACION: impresion de ticket"));
+
+    PrintStringReader reader(printString);
+    try {
+        header = reader.readHeader();
+    } catch (const ConversionError &e) {
+        logMilestone(QStringLiteral("ERROR EXCEPTION - Se produjo un error en la impresión - Los parametros de lineas de "
+                                    "ticket y codigos de barras parecen no coincidir. Mensaje error: ") +
+                     e.message());
+        mostrarErrorGeneral();
+        return Outcome::Ended;
+    }
+
+    QString failureClass;
+    QString failureMessage;
+    try {
+        while (reader.hasMoreTickets()) {
+            ticket = TicketLines();
+            altoReportTitle = 0;
+            logoClienteVisible = true;
+            logoPrvVisible = true;
+            reader.readTicket(ticket);
+            imprimirTicket();
+            ticket = TicketLines();
+            logGeneral(QStringLiteral("Cadena restante: ") + reader.remaining());
+            logGeneral(QStringLiteral("countLineasBefore: %1 LinesAfterBarcode: %2")
+                           .arg(reader.countLineasBefore())
+                           .arg(header.LinesBeforeBarcode));
+            logGeneral(QStringLiteral("countLineasAfter: %1 LinesAfterBarcode: %2")
+                           .arg(reader.countLineasAfter())
+                           .arg(header.LinesAfterBarcode));
+        }
+        return Outcome::Ended;
+    } catch (const ZelvoraError &e) {
+        failureClass = e.className();
+        failureMessage = e.message();
+    } catch (const std::exception &e) {
+        failureClass = typeName(e);
+        failureMessage = QString::fromLocal8Bit(e.what());
+    }
+    mostrarErrorGeneral();
+    logMilestone(QStringLiteral("ERROR EXCEPTION- Clase de error: ") + failureClass +
+                 QStringLiteral(" Mensaje del error: ") + failureMessage);
+    return Outcome::Ended;
+}
