@@ -1,0 +1,94 @@
+#include "installedcopy.h"
+
+#include "codepage.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <stdexcept>
+
+QString InstalledCopy::stageDir()
+{
+    return QStringLiteral(ZELVORA_STAGE_DIR);
+}
+
+InstalledCopy::InstalledCopy()
+{
+    if (!m_dir.isValid())
+        throw std::runtime_error("no temporary directory");
+    const QDir stage(stageDir());
+    if (!stage.exists(QStringLiteral("Ticketera")))
+        throw std::runtime_error("the stage directory holds no installation: run the install_stage test first");
+    QDir().mkpath(appDir());
+    QDir().mkpath(workDir());
+    QDirIterator it(stage.path(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo source(it.next());
+        const QString target = appDir() + stage.relativeFilePath(source.filePath());
+        if (source.isDir())
+            QDir().mkpath(target);
+        else
+            QFile::copy(source.filePath(), target);
+    }
+    // The work directory is shared by every user, as the programs create it.
+    QFile::setPermissions(workDir(), QFileDevice::Permissions(0x7777));
+    QFile::setPermissions(m_dir.path(), QFileDevice::Permissions(0x7755));
+}
+
+QString InstalledCopy::appDir() const
+{
+    return m_dir.path() + QStringLiteral("/app/");
+}
+
+QString InstalledCopy::workDir() const
+{
+    return m_dir.path() + QStringLiteral("/work");
+}
+
+void InstalledCopy::writeFile(const QString &relativePath, const QByteArray &content) const
+{
+    QFile file(appDir() + relativePath);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(content) != content.size())
+        throw std::runtime_error("cannot write a test file");
+}
+
+QByteArray InstalledCopy::readFile(const QString &relativePath) const
+{
+    QFile file(relativePath.startsWith(u'/') ? relativePath : appDir() + relativePath);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+InstalledCopy::Result InstalledCopy::run(const QString &program, const QStringList &arguments,
+                                         const QProcessEnvironment &environment, int timeoutMs) const
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("ZELVORA_TEMP_DIR"), workDir());
+    for (const QString &key : environment.keys())
+        env.insert(key, environment.value(key));
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(m_dir.path());
+    QElapsedTimer timer;
+    timer.start();
+    process.start(program.startsWith(u'/') ? program : appDir() + program, arguments);
+    Result result;
+    result.finished = process.waitForFinished(timeoutMs);
+    if (!result.finished) {
+        process.kill();
+        process.waitForFinished();
+    }
+    result.milliseconds = timer.elapsed();
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.standardOutput = process.readAllStandardOutput();
+    result.standardError = process.readAllStandardError();
+    return result;
+}
+
+QString InstalledCopy::log(const QString &fileName) const
+{
+    QFile file(workDir() + u'/' + fileName);
+    return file.open(QIODevice::ReadOnly) ? CodePage::toUnicode(file.readAll()) : QString();
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// A private copy of the installed programs (from the build's stage directory) in a temporary
+// directory, with its own work directory, so each test has its own settings file and log.
+class InstalledCopy {
+public:
+    struct Result {
+        int exitCode = -1;
+        bool finished = false;
+        QByteArray standardOutput;
+        QByteArray standardError;
+        qint64 milliseconds = 0;
+    };
+
+    InstalledCopy();
+
+    QString appDir() const;  // ends in "/"
+    QString workDir() const; // what ZELVORA_TEMP_DIR points at
+    QString root() const { return m_dir.path(); }
+
+    void writeFile(const QString &relativePath, const QByteArray &content) const;
+    void writeSettings(const QByteArray &content) const { writeFile(QStringLiteral("Ticketera.ini"), content); }
+    QByteArray readFile(const QString &relativePath) const;
+
+    // Runs a program of the copy with ZELVORA_TEMP_DIR set; `environment` adds or overrides.
+    Result run(const QString &program, const QStringList &arguments,
+               const QProcessEnvironment &environment = QProcessEnvironment(), int timeoutMs = 30000) const;
+    // The program's log, decoded from the code page, split into lines (CR LF kept apart).
+    QString log(const QString &fileName = QStringLiteral("Ticketera.log")) const;
+
+    static QString stageDir();
+
+private:
+    QTemporaryDir m_dir;
+};
