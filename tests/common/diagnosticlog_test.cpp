@@ -1,0 +1,129 @@
+#include "codepage.h"
+#include "diagnosticlog.h"
+#include "regionalsettings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace {
+
+class DiagnosticLogTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        qputenv("ZELVORA_TEMP_DIR", QFile::encodeName(workDir()));
+    }
+    void TearDown() override { qunsetenv("ZELVORA_TEMP_DIR"); }
+
+    QString workDir() const { return m_dir.path() + QStringLiteral("/Zelvora Temp"); }
+    QString logPath() const { return workDir() + QStringLiteral("/Test.log"); }
+    static QByteArray read(const QString &path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    static void write(const QString &path, const QByteArray &bytes)
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    }
+
+    QTemporaryDir m_dir;
+    const DiagnosticLog m_log{QStringLiteral("Test.log")};
+};
+
+} // namespace
+
+TEST(DiagnosticLogPrefix, FollowsTheFixedPattern)
+{
+    const QDateTime when(QDate(2014, 3, 5), QTime(9, 7, 3, 45));
+    EXPECT_EQ(DiagnosticLog::linePrefix(when),
+              QStringLiteral("[05/") + platform::abbreviatedMonthName(3) + QStringLiteral("/2014, 09:07::03-045] "));
+    EXPECT_EQ(DiagnosticLog::linePrefix(QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59, 999))).right(17),
+              QStringLiteral(", 23:59::59-999] "));
+}
+
+TEST_F(DiagnosticLogTest, CreatesTheSharedDirectoryAndWritesCodePageLines)
+{
+    m_log.write(QStringLiteral("Ñ y € ł"));
+    m_log.write(QStringLiteral("termina en salto\r\n"));
+    struct stat st;
+    ASSERT_EQ(stat(QFile::encodeName(workDir()).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 01777u);
+
+    const QList<QByteArray> lines = read(logPath()).split('\n');
+    ASSERT_EQ(lines.size(), 4); // two lines, the empty one left by the message's CR LF, the end
+    EXPECT_TRUE(lines[0].endsWith("] \xD1 y \x80 ?\r")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].endsWith("] termina en salto\r"));
+    EXPECT_EQ(lines[2], "\r");
+    EXPECT_EQ(lines[3], "");
+}
+
+TEST_F(DiagnosticLogTest, RotatesOnlyAboveOneMebibyte)
+{
+    QDir().mkpath(workDir());
+    write(logPath() + QStringLiteral(".1"), "older generation\r\n");
+    write(logPath(), QByteArray(DiagnosticLog::kRotationSize, 'a'));
+
+    m_log.write(QStringLiteral("first")); // exactly the limit: appended
+    EXPECT_TRUE(read(logPath()).endsWith("] first\r\n"));
+    EXPECT_EQ(read(logPath() + QStringLiteral(".1")), "older generation\r\n");
+
+    const qint64 grown = QFileInfo(logPath()).size();
+    m_log.write(QStringLiteral("second")); // above it: the file becomes ".1", replacing the old one
+    EXPECT_EQ(QFileInfo(logPath() + QStringLiteral(".1")).size(), grown);
+    EXPECT_TRUE(read(logPath()).startsWith('['));
+    EXPECT_TRUE(read(logPath()).endsWith("] second\r\n"));
+    EXPECT_EQ(read(logPath()).count('\n'), 1);
+    EXPECT_FALSE(QFile::exists(logPath() + QStringLiteral(".2")));
+}
+
+TEST_F(DiagnosticLogTest, LosesTheLineSilentlyWhenTheDirectoryCannotExist)
+{
+    // A plain file where the directory should be: nothing can be created below it.
+    write(m_dir.path() + QStringLiteral("/blocker"), "x");
+    qputenv("ZELVORA_TEMP_DIR", QFile::encodeName(m_dir.path() + QStringLiteral("/blocker")));
+    m_log.write(QStringLiteral("lost")); // must neither throw nor crash
+    EXPECT_EQ(read(m_dir.path() + QStringLiteral("/blocker")), "x");
+}
+
+TEST_F(DiagnosticLogTest, EightProcessesWriteWholeLinesAndLoseNone)
+{
+    constexpr int kWriters = 8;
+    constexpr int kLines = 300;
+    // Long lines push the log over the rotation size once while the writers run.
+    constexpr int kPadding = 480;
+    QList<QProcess *> writers;
+    for (int w = 0; w < kWriters; ++w) {
+        auto *p = new QProcess;
+        writers << p;
+        p->start(QStringLiteral(LOG_WRITER_PATH), {QStringLiteral("Test.log"), QString::number(w),
+                                                   QString::number(kLines), QString::number(kPadding)});
+    }
+    for (QProcess *p : writers) {
+        EXPECT_TRUE(p->waitForFinished(60000));
+        EXPECT_EQ(p->exitCode(), 0);
+        delete p;
+    }
+
+    const QByteArray all = read(logPath() + QStringLiteral(".1")) + read(logPath());
+    const QRegularExpression whole(QStringLiteral(R"(^\[\d\d/[^/]+/\d{4}, \d\d:\d\d::\d\d-\d{3}\] writer (\d) line (\d+) x{%1}\r$)")
+                                       .arg(kPadding));
+    QSet<QString> seen;
+    const QList<QByteArray> lines = all.split('\n');
+    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+        const auto match = whole.match(QString::fromLatin1(lines[i]));
+        ASSERT_TRUE(match.hasMatch()) << "broken line: " << lines[i].left(80).toStdString();
+        seen.insert(match.captured(1) + u'/' + match.captured(2));
+    }
+    EXPECT_EQ(seen.size(), kWriters * kLines);
+    EXPECT_TRUE(QFile::exists(logPath() + QStringLiteral(".1")));
+}

@@ -1,0 +1,231 @@
+#include "configsys.h"
+#include "inifile.h"
+#include "settingswriteerror.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+class SettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        qputenv("ZELVORA_TEMP_DIR", QFile::encodeName(m_dir.path() + QStringLiteral("/work")));
+    }
+    void TearDown() override { qunsetenv("ZELVORA_TEMP_DIR"); }
+
+    QString dir() const { return m_dir.path() + u'/'; }
+    QString path() const { return dir() + QStringLiteral("Ticketera.ini"); }
+    void write(const QByteArray &content) const
+    {
+        QFile f(path());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(content);
+    }
+    QByteArray content() const
+    {
+        QFile f(path());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    QTemporaryDir m_dir;
+};
+
+TConfigSysMostrador sample()
+{
+    TConfigSysMostrador c;
+    c.indiceImpresora = QStringLiteral("keep");
+    c.impresionSoloTexto = true;
+    c.tipoPapel = QStringLiteral("keep");
+    c.ficheroLogo = QStringLiteral("keep");
+    c.imprimirPuerto = true;
+    c.puerto = QStringLiteral("keep");
+    c.autologin = 7;
+    return c;
+}
+
+} // namespace
+
+TEST_F(SettingsTest, ValueRulesOnReading)
+{
+    const struct {
+        const char *name;
+        QByteArray file;
+        bool soloTexto;
+        bool puerto;
+        int autologin;
+        QString papel;
+    } cases[] = {
+        {"missing file keeps the defaults", QByteArray(), true, true, -1, QStringLiteral("keep")},
+        {"any integer other than 0 is true",
+         "[PRINTER_CONFIG]\nGENERICTEXTONLY=2\nIMPRIMIRPUERTO=0\n[CONNECTION]\nAUTOL=0x1\n", true, false, 1,
+         QStringLiteral("keep")},
+        {"a word is not an integer", "[printer_config]\ngenerictextonly=yes\nimprimirpuerto=-1\n[Connection]\nautol=\n",
+         true, true, -1, QStringLiteral("keep")},
+        {"names ignore case, blanks and quotes around the value go",
+         "[ Printer_Config ]\r\n  paper =  \"1\"  \r\nGenericTextOnly = 0\r\n", false, true, -1, QStringLiteral("1")},
+        {"an empty value is a value", "[PRINTER_CONFIG]\nPAPER=\n", true, true, -1, QString()},
+        {"the first section of a name counts", "[PRINTER_CONFIG]\nPAPER=0\n[PRINTER_CONFIG]\nPAPER=1\n", true, true, -1,
+         QStringLiteral("0")},
+        {"a key of another section does not", "[OTHER]\nPAPER=1\n", true, true, -1, QStringLiteral("keep")},
+        {"a file in the code page still reads", "[PRINTER_CONFIG]\nPAPER=\xF1\n", true, true, -1, QStringLiteral("ñ")},
+    };
+    for (const auto &c : cases) {
+        if (c.file.isNull())
+            QFile::remove(path());
+        else
+            write(c.file);
+        TConfigSysMostrador config = sample();
+        leerConfigSys(dir(), QStringLiteral("Ticketera.ini"), config);
+        EXPECT_EQ(config.impresionSoloTexto, c.soloTexto) << c.name;
+        EXPECT_EQ(config.imprimirPuerto, c.puerto) << c.name;
+        EXPECT_EQ(config.autologin, c.autologin) << c.name;
+        EXPECT_EQ(config.tipoPapel, c.papel) << c.name;
+        EXPECT_EQ(config.indiceImpresora, QStringLiteral("keep")) << c.name;
+    }
+}
+
+TEST_F(SettingsTest, LongValuesAreCut)
+{
+    write("[PRINTER_CONFIG]\nLOGO=" + QByteArray(3000, 'L') + "\n");
+    EXPECT_EQ(IniFile(path()).readString(u"PRINTER_CONFIG", u"LOGO", QString()).size(), IniFile::kMaxValueLength);
+}
+
+TEST_F(SettingsTest, SavingChangesOnlyItsKeys)
+{
+    write("; hand-written\r\n[PRINTER_CONFIG]\r\nPRINTER=3\r\nEXTRA=kept\r\n\r\n[CONNECTION]\r\nAUTOL=0\r\n"
+          "IP_CONFIG=abc\r\n[MINE]\r\nX=1\r\n");
+    TConfigSysMostrador port; // a port configuration: the printer keys are written empty
+    port.imprimirPuerto = true;
+    port.puerto = QStringLiteral("COM3");
+    port.autologin = -1;
+    guardarConfigSys(dir(), QStringLiteral("Ticketera.ini"), port);
+    EXPECT_EQ(content(), "; hand-written\r\n[PRINTER_CONFIG]\r\nPRINTER=\r\nEXTRA=kept\r\nGENERICTEXTONLY=0\r\n"
+                         "PAPER=\r\nLOGO=\r\nIMPRIMIRPUERTO=1\r\nPUERTOIMPRESION=COM3\r\n\r\n[CONNECTION]\r\nAUTOL=0\r\n"
+                         "IP_CONFIG=abc\r\n[MINE]\r\nX=1\r\n");
+
+    port.autologin = 1;
+    guardarConfigSys(dir(), QStringLiteral("Ticketera.ini"), port);
+    EXPECT_TRUE(content().contains("[CONNECTION]\r\nAUTOL=1\r\nIP_CONFIG=abc\r\n"));
+
+    // Ticketera's copy never touches the connection section.
+    const TConfigSys ticketera = port;
+    guardarConfigSys(dir(), QStringLiteral("Ticketera.ini"), ticketera);
+    EXPECT_TRUE(content().contains("[CONNECTION]\r\nAUTOL=1\r\nIP_CONFIG=abc\r\n"));
+}
+
+TEST_F(SettingsTest, CreatesMissingFileAndSections)
+{
+    IniFile ini(path());
+    ini.writeString(u"CONNECTION", u"AUTOL", QStringLiteral("1"));
+    ini.writeString(u"PRINTER_CONFIG", u"LOGO", QStringLiteral("/home/dueño/logo.bmp"));
+    EXPECT_EQ(content(), QStringLiteral("[CONNECTION]\r\nAUTOL=1\r\n[PRINTER_CONFIG]\r\nLOGO=/home/dueño/logo.bmp\r\n").toUtf8());
+    EXPECT_EQ(IniFile(path()).readString(u"printer_config", u"logo", QString()), QStringLiteral("/home/dueño/logo.bmp"));
+}
+
+TEST_F(SettingsTest, WritesKeepOwnerAndMode)
+{
+    write("[PRINTER_CONFIG]\nPAPER=0\n");
+    ASSERT_EQ(chmod(QFile::encodeName(path()).constData(), 0640), 0);
+    const passwd *nobody = getpwnam("nobody");
+    const bool asRoot = geteuid() == 0 && nobody;
+    if (asRoot) {
+        ASSERT_EQ(chown(QFile::encodeName(path()).constData(), nobody->pw_uid, nobody->pw_gid), 0);
+    }
+    IniFile(path()).writeString(u"PRINTER_CONFIG", u"PAPER", QStringLiteral("1"));
+    struct stat st;
+    ASSERT_EQ(stat(QFile::encodeName(path()).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    if (asRoot) {
+        EXPECT_EQ(st.st_uid, nobody->pw_uid);
+    }
+    EXPECT_EQ(content(), "[PRINTER_CONFIG]\r\nPAPER=1\r\n");
+    EXPECT_TRUE(QDir(m_dir.path()).entryList({QStringLiteral("Ticketera.ini.*")}, QDir::Files | QDir::Hidden).isEmpty());
+}
+
+TEST_F(SettingsTest, TwoProcessesOfTwoThreadsLoseNoKey)
+{
+    constexpr int kKeys = 60;
+    QProcess a;
+    QProcess b;
+    a.start(QStringLiteral(INI_WRITER_PATH), {path(), QStringLiteral("A"), QString::number(kKeys), QStringLiteral("2")});
+    b.start(QStringLiteral(INI_WRITER_PATH), {path(), QStringLiteral("B"), QString::number(kKeys), QStringLiteral("2")});
+    ASSERT_TRUE(a.waitForFinished(120000));
+    ASSERT_TRUE(b.waitForFinished(120000));
+    ASSERT_EQ(a.exitCode(), 0) << a.readAllStandardError().toStdString();
+    ASSERT_EQ(b.exitCode(), 0) << b.readAllStandardError().toStdString();
+    const IniFile ini(path());
+    int found = 0;
+    for (const char *prefix : {"A", "B"}) {
+        for (int t = 0; t < 2; ++t) {
+            for (int k = 0; k < kKeys; ++k)
+                found += ini.readInteger(u"STRESS", QStringLiteral("%1_T%2_K%3").arg(QLatin1String(prefix)).arg(t).arg(k), -1) == k;
+        }
+    }
+    EXPECT_EQ(found, 4 * kKeys);
+}
+
+TEST_F(SettingsTest, AKilledWriterNeverLeavesATruncatedFile)
+{
+    write("[PRINTER_CONFIG]\r\nPRINTER=0\r\nPAPER=1\r\n[CONNECTION]\r\nAUTOL=1\r\n");
+    for (int round = 0; round < 15; ++round) {
+        QProcess writer;
+        writer.start(QStringLiteral(INI_WRITER_PATH), {path(), QStringLiteral("--forever"), QStringLiteral("CONNECTION"),
+                                                       QStringLiteral("IP_CONFIG")});
+        ASSERT_TRUE(writer.waitForStarted());
+        usleep(20000 + round * 7000);
+        writer.kill(); // SIGKILL, at whatever point of a write it was
+        writer.waitForFinished();
+        const IniFile ini(path());
+        EXPECT_EQ(ini.readString(u"PRINTER_CONFIG", u"PAPER", QString()), QStringLiteral("1")) << "round " << round;
+        EXPECT_EQ(ini.readInteger(u"CONNECTION", u"AUTOL", -1), 1) << "round " << round;
+        EXPECT_TRUE(content().endsWith("\r\n"));
+    }
+}
+
+TEST_F(SettingsTest, ARefusedWriteRaisesAndKeepsTheFile)
+{
+    // Root ignores file modes, so the refusal is made as an unprivileged user.
+    if (geteuid() != 0 || !getpwnam("nobody"))
+        GTEST_SKIP() << "needs root to run the writer as nobody";
+    write("[PRINTER_CONFIG]\r\nPAPER=1\r\n");
+    chmod(QFile::encodeName(m_dir.path()).constData(), 0755);
+    chmod(QFile::encodeName(path()).constData(), 0644); // owned by root: nobody may only read it
+    QProcess writer;
+    writer.start(QStringLiteral("setpriv"), {QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
+                                            QStringLiteral("--clear-groups"), QStringLiteral(INI_WRITER_PATH), path(),
+                                            QStringLiteral("N"), QStringLiteral("1"), QStringLiteral("1")});
+    ASSERT_TRUE(writer.waitForFinished(30000));
+    EXPECT_EQ(writer.exitCode(), 3);
+    EXPECT_EQ(writer.readAllStandardError().trimmed(), ("Unable to write to " + path()).toUtf8());
+    EXPECT_EQ(content(), "[PRINTER_CONFIG]\r\nPAPER=1\r\n");
+}
+
+TEST_F(SettingsTest, AFullDiskRaisesAndKeepsTheFile)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to mount a small filesystem";
+    // A tiny private filesystem, filled up, holds the settings file.
+    const QString script = QStringLiteral(
+        "set -e; d=$(mktemp -d); mount -t tmpfs -o size=64k tmpfs \"$d\"; "
+        "printf '[PRINTER_CONFIG]\\r\\nPAPER=1\\r\\n' > \"$d/Ticketera.ini\"; "
+        "dd if=/dev/zero of=\"$d/filler\" bs=4k 2>/dev/null || true; "
+        "set +e; \"$1\" \"$d/Ticketera.ini\" F 1 1; rc=$?; set -e; "
+        "cat \"$d/Ticketera.ini\"; echo \"rc=$rc\"; umount \"$d\"; rmdir \"$d\"");
+    QProcess p;
+    p.start(QStringLiteral("unshare"), {QStringLiteral("-m"), QStringLiteral("sh"), QStringLiteral("-c"), script,
+                                        QStringLiteral("sh"), QStringLiteral(INI_WRITER_PATH)});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    const QByteArray out = p.readAllStandardOutput();
+    if (out.isEmpty())
+        GTEST_SKIP() << "no private mount here: " << p.readAllStandardError().toStdString();
+    EXPECT_EQ(out, "[PRINTER_CONFIG]\r\nPAPER=1\r\nrc=3\n");
+}
