@@ -47,8 +47,8 @@ QByteArray PrintUrl::urlDecode(const QByteArray &encoded)
             const int low = hexValue(encoded[i + 2]);
             if (high < 0 || low < 0)
                 throw UrlDecodeError(QStringLiteral("Invalid URL encoded character (%1) at position %2")
-                                         .arg(u'%' + CodePage::toUnicode(encoded.mid(i + 1, 2)))
-                                         .arg(position));
+                                         .arg(u'%' + CodePage::toUnicode(encoded.mid(i + 1, 2)),
+                                              QString::number(position)));
             out.append(char(high * 16 + low));
             i += 2;
         }

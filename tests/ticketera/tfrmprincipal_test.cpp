@@ -1,0 +1,218 @@
+#include "codepage.h"
+#include "inifile.h"
+#include "printspooler.h"
+#include "pseudoterminal.h"
+#include "recordingmessageboxes.h"
+#include "reportroute.h"
+#include "tfrmprincipal.h"
+#include "ticketeraui.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class FakeSpooler : public platform::PrintSpooler {
+public:
+    QStringList queues;
+    QString refusal;
+    QList<std::pair<QString, QByteArray>> jobs;
+
+    QStringList queueNames() override { return queues; }
+    QString displayName(const QString &queue) override { return queue; }
+    bool submitRawJob(const QString &queue, const QString &, const QByteArray &data, QString *error) override
+    {
+        if (!refusal.isEmpty()) {
+            *error = refusal;
+            return false;
+        }
+        jobs.append({queue, data});
+        return true;
+    }
+};
+
+class FakeUi : public TicketeraUi {
+public:
+    RecordingMessageBoxes boxes;
+    MessageBoxes &messageBoxes() override { return boxes; }
+    ApplicationWindows *windows() override { return nullptr; }
+    void runMainWindow() override {}
+    ReportRoute *reportRoute() override { return nullptr; }
+};
+
+// One print run in-process, with its installation directory, settings and log in a
+// temporary directory.
+class RunTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        QDir().mkpath(appDir());
+        qputenv("ZELVORA_TEMP_DIR", QFile::encodeName(m_dir.path() + QStringLiteral("/work")));
+        m_spooler.queues = {QStringLiteral("laser"), QStringLiteral("texto")};
+    }
+    void TearDown() override { qunsetenv("ZELVORA_TEMP_DIR"); }
+
+    QString appDir() const { return m_dir.path() + QStringLiteral("/app/"); }
+    void writeSettings(const QByteArray &content) const { writeApp(QStringLiteral("Ticketera.ini"), content); }
+    void writeApp(const QString &name, const QByteArray &content, bool executable = false) const
+    {
+        QFile f(appDir() + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(content);
+        if (executable)
+            f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
+    }
+    QString log() const
+    {
+        QFile f(m_dir.path() + QStringLiteral("/work/Ticketera.log"));
+        return f.open(QIODevice::ReadOnly) ? CodePage::toUnicode(f.readAll()) : QString();
+    }
+
+    TFrmPrincipal::Outcome run(const QStringList &arguments)
+    {
+        TFrmPrincipal form(appDir(), QStringList{appDir() + QStringLiteral("Ticketera")} + arguments, m_ui,
+                           [this](QString *) {
+                               auto proxy = std::make_unique<ProxySpooler>(m_spooler);
+                               return std::unique_ptr<platform::PrintSpooler>(std::move(proxy));
+                           });
+        return form.FormCreate();
+    }
+
+    // Hands the test's spooler to the run, which owns what it loads.
+    class ProxySpooler : public platform::PrintSpooler {
+    public:
+        explicit ProxySpooler(FakeSpooler &target) : m_target(target) {}
+        QStringList queueNames() override { return m_target.queueNames(); }
+        QString displayName(const QString &q) override { return m_target.displayName(q); }
+        bool submitRawJob(const QString &q, const QString &t, const QByteArray &d, QString *e) override
+        {
+            return m_target.submitRawJob(q, t, d, e);
+        }
+
+    private:
+        FakeSpooler &m_target;
+    };
+
+    QTemporaryDir m_dir;
+    FakeSpooler m_spooler;
+    FakeUi m_ui;
+};
+
+const QString kExample1 =
+    QStringLiteral("ZVR:LIB&2&1&1&12345678901234567890&0&&1RECARGA%20MOVIL&0Importe%3A%2010%2C00&0Gracias");
+const QByteArray kExample1Bytes = "RECARGA MOVIL\r\nImporte: 10,00\r\nGracias\r\n \r\n \r\n \r\n";
+
+} // namespace
+
+TEST_F(RunTest, SettingsCheckChoosesRouteOrRepair)
+{
+    // A stand-in for the configuration program that leaves a trace when it runs.
+    writeApp(QStringLiteral("Configuracion"), "#!/bin/sh\ntouch \"$(dirname \"$0\")/configuracion-ran\"\n", true);
+    const struct {
+        const char *name;
+        QByteArray settings;
+        bool repairRuns;
+        const char *queue; // where the text job went, or nullptr for no job
+        bool errorBox;     // a bad index that the repair left bad fails when the ticket prints
+    } cases[] = {
+        {"last printer of the list passes", "[PRINTER_CONFIG]\nPRINTER=1\nPAPER=1\nGENERICTEXTONLY=1\n", false, "texto",
+         false},
+        {"index equal to the number of printers repairs", "[PRINTER_CONFIG]\nPRINTER=2\nPAPER=1\nGENERICTEXTONLY=1\n",
+         true, nullptr, true},
+        {"negative index repairs", "[PRINTER_CONFIG]\nPRINTER=-1\nPAPER=1\nGENERICTEXTONLY=1\n", true, nullptr, true},
+        {"index that is no number repairs", "[PRINTER_CONFIG]\nPRINTER=uno\nPAPER=1\nGENERICTEXTONLY=1\n", true,
+         nullptr, true},
+        {"text-only wins over the port", "[PRINTER_CONFIG]\nPRINTER=0\nPAPER=0\nGENERICTEXTONLY=1\nIMPRIMIRPUERTO=1\n",
+         false, "laser", false},
+        {"no paper type repairs and ends silently", "[PRINTER_CONFIG]\nPRINTER=0\nGENERICTEXTONLY=1\n", true, nullptr,
+         false},
+    };
+    for (const auto &c : cases) {
+        QFile::remove(appDir() + QStringLiteral("configuracion-ran"));
+        m_spooler.jobs.clear();
+        m_ui.boxes.boxes.clear();
+        writeSettings(c.settings);
+        EXPECT_EQ(run({kExample1}), TFrmPrincipal::Outcome::Ended) << c.name;
+        EXPECT_EQ(QFile::exists(appDir() + QStringLiteral("configuracion-ran")), c.repairRuns) << c.name;
+        if (c.queue) {
+            ASSERT_EQ(m_spooler.jobs.size(), 1) << c.name;
+            EXPECT_EQ(m_spooler.jobs[0].first, QString::fromLatin1(c.queue)) << c.name;
+            EXPECT_EQ(m_spooler.jobs[0].second, kExample1Bytes) << c.name;
+        } else {
+            EXPECT_TRUE(m_spooler.jobs.isEmpty()) << c.name;
+        }
+        EXPECT_EQ(m_ui.boxes.boxes.size(), c.errorBox ? 1 : 0) << c.name;
+    }
+    EXPECT_TRUE(log().contains(QStringLiteral("] ERROR: Indice de impresora a cargar FUERA DE RANGO\r\n\r\n")));
+    EXPECT_TRUE(log().contains(QStringLiteral("] Se ejecuta la aplicacion de configuracion: ") + appDir() +
+                               QStringLiteral("Configuracion\r\n")));
+}
+
+TEST_F(RunTest, RepairThatLeavesAPortConfigurationPrints)
+{
+    PseudoTerminal terminal;
+    writeApp(QStringLiteral("Configuracion"),
+             ("#!/bin/sh\nprintf '[PRINTER_CONFIG]\\nIMPRIMIRPUERTO=1\\nPUERTOIMPRESION=" + terminal.devicePath().toUtf8() +
+              "\\n' > \"$(dirname \"$0\")/Ticketera.ini\"\n"),
+             true);
+    EXPECT_EQ(run({kExample1}), TFrmPrincipal::Outcome::Ended);
+    EXPECT_EQ(terminal.read(kExample1Bytes.size()), kExample1Bytes);
+}
+
+TEST_F(RunTest, VanishedClientLogoIsClearedFromTheSettings)
+{
+    writeSettings("[PRINTER_CONFIG]\nPRINTER=1\nPAPER=1\nGENERICTEXTONLY=1\nLOGO=/no/such/logo.bmp\n[CONNECTION]\nAUTOL=1\n");
+    EXPECT_EQ(run({kExample1}), TFrmPrincipal::Outcome::Ended);
+    const IniFile ini(appDir() + QStringLiteral("Ticketera.ini"));
+    EXPECT_EQ(ini.readString(u"PRINTER_CONFIG", u"LOGO", QStringLiteral("unset")), QString());
+    EXPECT_EQ(ini.readInteger(u"CONNECTION", u"AUTOL", -1), 1);
+    EXPECT_EQ(m_spooler.jobs.size(), 1);
+    EXPECT_TRUE(log().contains(QStringLiteral("] LECTURA CONFIGURACION - Tipo de papel:1 - (0: Papel 5 cm, 1: Papel 7cm)\r\n")));
+    EXPECT_TRUE(log().contains(QStringLiteral("] LECTURA CONFIGURACION - Logotipo no configurado\r\n")));
+}
+
+TEST_F(RunTest, FailuresShowTheirBoxAndLogTheirClass)
+{
+    const struct {
+        const char *name;
+        QByteArray settings;
+        QString refusal;
+        QString url;
+        TFrmPrincipal::Outcome outcome;
+        QString caption;
+        QString text;
+        QString logLine;
+    } cases[] = {
+        {"queue refuses the job", "[PRINTER_CONFIG]\nPRINTER=0\nPAPER=1\nGENERICTEXTONLY=1\n",
+         QStringLiteral("Forbidden"), kExample1, TFrmPrincipal::Outcome::Ended, QStringLiteral("Error"),
+         QStringLiteral("Se produjo un error en la impresión"),
+         QStringLiteral("ERROR EXCEPTION- Clase de error: PrinterError Mensaje del error: La impresora laser no acepta "
+                        "el trabajo: Forbidden")},
+        {"report route missing", "[PRINTER_CONFIG]\nPRINTER=0\nPAPER=1\n", QString(), kExample1,
+         TFrmPrincipal::Outcome::Ended, QStringLiteral("Error"), QStringLiteral("Se produjo un error en la impresión"),
+         QStringLiteral("ERROR EXCEPTION- Clase de error: PrinterError Mensaje del error: ")},
+        {"header field not a number", "[PRINTER_CONFIG]\nPRINTER=0\nPAPER=1\nGENERICTEXTONLY=1\n", QString(),
+         QStringLiteral("ZVR:LIB&x&0&0&&0&&1a"), TFrmPrincipal::Outcome::Ended, QStringLiteral("Error"),
+         QStringLiteral("Se produjo un error en la impresión"),
+         QStringLiteral("ERROR EXCEPTION - Se produjo un error en la impresión - Los parametros de lineas de ticket y "
+                        "codigos de barras parecen no coincidir. Mensaje error: ''x'' is not a valid integer value")},
+        {"malformed escape", "[PRINTER_CONFIG]\nPRINTER=0\nPAPER=1\nGENERICTEXTONLY=1\n", QString(),
+         QStringLiteral("ZVR:LIB%2"), TFrmPrincipal::Outcome::ShowMainWindow, QStringLiteral("Ticketera"),
+         QStringLiteral("Error decoding URL style (%XX) encoded string at position 4"), QString()},
+    };
+    for (const auto &c : cases) {
+        m_ui.boxes.boxes.clear();
+        m_spooler.refusal = c.refusal;
+        writeSettings(c.settings);
+        const QString before = log();
+        EXPECT_EQ(run({c.url}), c.outcome) << c.name;
+        ASSERT_EQ(m_ui.boxes.boxes.size(), 1) << c.name;
+        EXPECT_EQ(m_ui.boxes.boxes[0].icon, MessageBoxes::Icon::Error) << c.name;
+        EXPECT_EQ(m_ui.boxes.boxes[0].caption, c.caption) << c.name;
+        EXPECT_EQ(m_ui.boxes.boxes[0].text, c.text) << c.name;
+        EXPECT_TRUE(log().mid(before.size()).contains(c.logLine)) << c.name;
+    }
+}

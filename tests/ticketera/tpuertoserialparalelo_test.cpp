@@ -1,0 +1,99 @@
+#include "inputoutputerror.h"
+#include "pseudoterminal.h"
+#include "tpuertoserialparalelo.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <cerrno>
+#include <gtest/gtest.h>
+
+TEST(PortNames, ResolveToDevices)
+{
+    const platform::PortDevice::NameMap map{{QStringLiteral("COM3"), QStringLiteral("/dev/ttyUSB0")}};
+    const struct {
+        const char *name;
+        const char *device;
+    } cases[] = {
+        {"COM1", "/dev/ttyS0"}, {"com12", "/dev/ttyS11"}, {"LPT1", "/dev/lp0"},  {"Lpt2", "/dev/lp1"},
+        {"com3", "/dev/ttyUSB0"}, {"COM0", "COM0"},       {"COM01", "COM01"},    {"COM", "COM"},
+        {"COM1x", "COM1x"},     {"ticket.txt", "ticket.txt"}, {"/dev/pts/9", "/dev/pts/9"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(platform::PortDevice::resolveName(QString::fromLatin1(c.name), map), QString::fromLatin1(c.device))
+            << c.name;
+}
+
+TEST(TPuertoSerialParalelo, TerminalReceivesEveryByteUnchangedLineByLine)
+{
+    PseudoTerminal terminal;
+    TPuertoSerialParalelo port({{QStringLiteral("COM7"), terminal.devicePath()}});
+    ASSERT_EQ(port.abrirPuerto(QStringLiteral("com7")), 1);
+    EXPECT_TRUE(port.escribirPuerto(QStringLiteral("Año 10,00 €")));
+    // Flushed at once on a character device: the line is there before the port closes.
+    EXPECT_EQ(terminal.read(14), QByteArray("A\xF1o 10,00 \x80\r\n"));
+    EXPECT_TRUE(port.escribirLineasPuerto({QStringLiteral("a"), QStringLiteral("b")}));
+    EXPECT_TRUE(port.escribirSeparacionCorte(0));
+    EXPECT_TRUE(port.escribirSeparacionCorte(-2));
+    EXPECT_TRUE(port.escribirSeparacionCorte(1));
+    EXPECT_EQ(port.cerrarPuerto(), 1);
+    EXPECT_EQ(terminal.read(), QByteArray("a\r\nb\r\n\r\n\r\n\x1Bi\x1Bi\x1Bi\r\n\x1Bi"));
+}
+
+TEST(TPuertoSerialParalelo, AFileIsEmptiedAndFilledThroughTheBuffer)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("port.txt"));
+    QFile old(path);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("previous ticket that is longer than the next one\r\n");
+    old.close();
+
+    TPuertoSerialParalelo port;
+    port.abrirPuerto(path);
+    port.escribirPuerto(QStringLiteral("uno"));
+    EXPECT_EQ(QFileInfo(path).size(), 0); // a disk file takes its bytes when the buffer fills or at close
+    const QString long100(100, u'x');
+    port.escribirPuerto(long100);
+    port.escribirPuerto(long100);
+    EXPECT_EQ(QFileInfo(path).size(), 128);
+    port.cerrarPuerto();
+    QFile written(path);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), "uno\r\n" + long100.toLatin1() + "\r\n" + long100.toLatin1() + "\r\n");
+
+    // A closed port opens again.
+    EXPECT_EQ(port.abrirPuerto(path), 1);
+    port.escribirPuerto(QStringLiteral("dos"));
+    port.cerrarPuerto();
+    EXPECT_EQ(QFileInfo(path).size(), 5);
+}
+
+TEST(TPuertoSerialParalelo, FailuresCarryTheSystemError)
+{
+    const struct {
+        const char *name;
+        std::function<void(TPuertoSerialParalelo &)> action;
+        int code;
+    } cases[] = {
+        {"a port that does not exist",
+         [](TPuertoSerialParalelo &p) { p.abrirPuerto(QStringLiteral("/nonexistent/dir/port")); }, ENOENT},
+        {"writing to a closed port", [](TPuertoSerialParalelo &p) { p.escribirPuerto(QStringLiteral("x")); }, EBADF},
+        {"closing a closed port", [](TPuertoSerialParalelo &p) { p.cerrarPuerto(); }, EBADF},
+        {"reading a port opened for writing",
+         [](TPuertoSerialParalelo &p) {
+             p.abrirPuerto(QStringLiteral("/dev/null"));
+             p.leerPuerto(1);
+         },
+         EBADF},
+    };
+    for (const auto &c : cases) {
+        TPuertoSerialParalelo port;
+        try {
+            c.action(port);
+            ADD_FAILURE() << "no error: " << c.name;
+        } catch (const InputOutputError &e) {
+            EXPECT_EQ(e.code(), c.code) << c.name;
+            EXPECT_EQ(e.className(), QStringLiteral("InputOutputError"));
+        }
+    }
+}
