@@ -61,19 +61,25 @@ QByteArray InstalledCopy::readFile(const QString &relativePath) const
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-InstalledCopy::Result InstalledCopy::run(const QString &program, const QStringList &arguments,
-                                         const QProcessEnvironment &environment, int timeoutMs) const
+void InstalledCopy::start(QProcess &process, const QString &program, const QStringList &arguments,
+                          const QProcessEnvironment &environment) const
 {
-    QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("ZELVORA_TEMP_DIR"), workDir());
     for (const QString &key : environment.keys())
         env.insert(key, environment.value(key));
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(m_dir.path());
+    process.start(program.startsWith(u'/') ? program : appDir() + program, arguments);
+}
+
+InstalledCopy::Result InstalledCopy::run(const QString &program, const QStringList &arguments,
+                                         const QProcessEnvironment &environment, int timeoutMs) const
+{
+    QProcess process;
     QElapsedTimer timer;
     timer.start();
-    process.start(program.startsWith(u'/') ? program : appDir() + program, arguments);
+    start(process, program, arguments, environment);
     Result result;
     result.finished = process.waitForFinished(timeoutMs);
     if (!result.finished) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
@@ -28,7 +29,11 @@ public:
     void writeSettings(const QByteArray &content) const { writeFile(QStringLiteral("Ticketera.ini"), content); }
     QByteArray readFile(const QString &relativePath) const;
 
-    // Runs a program of the copy with ZELVORA_TEMP_DIR set; `environment` adds or overrides.
+    // Starts a program of the copy (or an absolute path) with ZELVORA_TEMP_DIR set;
+    // `environment` adds or overrides variables.
+    void start(QProcess &process, const QString &program, const QStringList &arguments,
+               const QProcessEnvironment &environment = QProcessEnvironment()) const;
+    // start(), then waits for the end.
     Result run(const QString &program, const QStringList &arguments,
                const QProcessEnvironment &environment = QProcessEnvironment(), int timeoutMs = 30000) const;
     // The program's log, decoded from the code page, split into lines (CR LF kept apart).

@@ -1,0 +1,221 @@
+// The installed Ticketera, run as the desktop runs it: one URL argument, ZELVORA_TEMP_DIR
+// pointing at a private work directory, the settings file beside the program.
+#include "cupsserver.h"
+#include "installedcopy.h"
+#include "pseudoterminal.h"
+#include "windowcloser.h"
+#include "xvfbserver.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+#include <memory>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace {
+
+XvfbServer &display()
+{
+    static XvfbServer server;
+    return server;
+}
+
+struct PortRun {
+    QByteArray port;    // what reached the pseudo-terminal
+    QStringList windows; // titles of the windows the user had to close
+    QString log;
+    int exitCode = -1;
+};
+
+// Runs Ticketera with the port COM1 mapped to a fresh pseudo-terminal through section PORTS.
+PortRun runOnPort(const InstalledCopy &copy, const QStringList &arguments, const QByteArray &printerKeys)
+{
+    PseudoTerminal terminal;
+    copy.writeSettings("[PRINTER_CONFIG]\r\n" + printerKeys + "[PORTS]\r\nCOM1=" + terminal.devicePath().toUtf8() + "\r\n");
+    QProcessEnvironment env;
+    env.insert(QStringLiteral("DISPLAY"), display().display());
+    QProcess process;
+    copy.start(process, QStringLiteral("Ticketera"), arguments, env);
+    PortRun run;
+    run.windows = closeWindowsUntilFinished(process, display().display());
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.port = terminal.read();
+    run.log = copy.log();
+    return run;
+}
+
+const QString kExample1 =
+    QStringLiteral("ZVR:LIB&2&1&1&12345678901234567890&0&&1RECARGA%20MOVIL&0Importe%3A%2010%2C00&0Gracias");
+const QString kExample2 = QStringLiteral("ZVR:LIB&3&0&0&&0&&1TICKET%20A&1%5Cn%5Cn%5Cn%5Cx1D%5Cx56%5Cx01TICKET%20B&0fin");
+const QByteArray kBlank = " \r\n \r\n \r\n";
+
+} // namespace
+
+TEST(TicketeraInstalled, PrintJobsOnAPort)
+{
+    const struct {
+        const char *name;
+        QStringList arguments;
+        QByteArray port;
+        QStringList windows;
+        QStringList logLines; // each found in the log, in this order
+    } cases[] = {
+        {"worked example 1", {kExample1}, "RECARGA MOVIL\r\nImporte: 10,00\r\nGracias\r\n" + kBlank, {},
+         {QStringLiteral("] NUEVA OPERACION: \r\n"),
+          QStringLiteral("] Parametros ejecucion Ticketera. \r\nParametro0: "),
+          QStringLiteral("Parametro1: ") + kExample1 + QStringLiteral("\r\n\r\n"),
+          QStringLiteral("] Cadena de impresion: LIB&2&1&1&12345678901234567890&0&&1RECARGA MOVIL&0Importe: 10,00&0Gracias\r\n"),
+          QStringLiteral("] TIPO DE OPERACION: impresion de ticket\r\n"),
+          QStringLiteral("] Impresion directo a puerto: COM1\r\n"),
+          QStringLiteral("] Impresion directo a puerto de lineas: 2\r\n"),
+          QStringLiteral("] Impresion directo a puerto de lineas: 4\r\n"),
+          QStringLiteral("] Termino de impresion por puerto\r\n"),
+          QStringLiteral("] countLineasBefore: 2 LinesAfterBarcode: 2\r\n"),
+          QStringLiteral("] countLineasAfter: 1 LinesAfterBarcode: 1\r\n")}},
+        {"worked example 2: two tickets, the port opened twice", {kExample2},
+         "TICKET A\r\n" + kBlank + "TICKET B\r\nfin\r\n" + kBlank, {},
+         {QStringLiteral("] Multiples tickets - Ticket terminado.\r\n"), QStringLiteral("] Cadena restante: &1TICKET B&0fin\r\n"),
+          QStringLiteral("] Termino de impresion por puerto\r\n"), QStringLiteral("] Termino de impresion por puerto\r\n")}},
+        {"no argument", {}, "", {},
+         {QStringLiteral("] ERROR: no llegaron los parametros para impresion a la aplicacion \r\n\r\n")}},
+        {"LIB&0", {QStringLiteral("ZVR:LIB&0")}, "", {},
+         {QStringLiteral("] ERROR: Cadena de impresion NO valida. LIB&0\r\n")}},
+        {"lower-case lib", {QStringLiteral("zvr:lib&1&0&0&&0&&1x")}, "", {},
+         {QStringLiteral("] ERROR: Cadena de impresion NO valida. lib&1&0&0&&0&&1x\r\n")}},
+        {"no & at all", {QStringLiteral("ZVR:LIB")}, "", {}, {QStringLiteral("] ERROR: Cadena de impresion NO valida. LIB\r\n")}},
+        {"malformed escape: the decoder's box, then the main window", {QStringLiteral("ZVR:LIB&1%ZZ")}, "",
+         {QStringLiteral("Ticketera"), QStringLiteral("Zelvora Mostrador Print")},
+         {QStringLiteral("] INICIO DE OPERACION UTF8Decode. Cadena: LIB&1%ZZ\r\n")}},
+        {"non-numeric header field", {QStringLiteral("ZVR:LIB&dos&0&0&&0&&1x")}, "", {QStringLiteral("Error")},
+         {QStringLiteral("] ERROR EXCEPTION - Se produjo un error en la impresión - Los parametros de lineas de ticket y "
+                         "codigos de barras parecen no coincidir. Mensaje error: ''dos'' is not a valid integer value\r\n")}},
+        {"cut marker on a ticket's first line: earlier tickets stay printed",
+         {QStringLiteral("ZVR:LIB&3&0&0&&0&&1A&1%5Cn%5Cn%5Cn%5Cx1D%5Cx56%5Cx01%5Cn%5Cn%5Cn%5Cx1D%5Cx56%5Cx01B&0x")},
+         "A\r\n" + kBlank, {QStringLiteral("Error")},
+         {QStringLiteral("] ERROR EXCEPTION- Clase de error: ListIndexError Mensaje del error: List index out of bounds (0)\r\n")}},
+        {"fewer line fields than announced repeat the last", {QStringLiteral("ZVR:LIB&3&0&0&&0&&1uno&0dos")},
+         "uno\r\ndos\r\ndos\r\n" + kBlank, {}, {QStringLiteral("] Ultima Linea leida: dos\r\n")}},
+        {"more line fields than announced are ignored", {QStringLiteral("ZVR:LIB&1&0&0&&0&&1uno&0dos&0tres")},
+         "uno\r\n" + kBlank, {}, {}},
+        {"invalid UTF-8 and characters outside the code page", {QStringLiteral("ZVR:LIB&2&0&0&&0&&1A%F1o&0A%C3%B1o%20%E2%82%AC%20%C5%82")},
+         "A?o\r\nA\xF1o \x80 ?\r\n" + kBlank, {}, {QStringLiteral("] Cadena de impresion: LIB&2&0&0&&0&&1A?o&0Año € ?\r\n")}},
+        {"a port that does not exist", {kExample1}, "", {QStringLiteral("Error")},
+         {QStringLiteral("] Impresion directo a puerto: COM9\r\n"),
+          QStringLiteral("] ERROR EXCEPTION- Clase de error: InputOutputError Mensaje del error: ")}},
+    };
+    for (const auto &c : cases) {
+        const InstalledCopy copy;
+        const bool missingPort = QByteArray(c.name).startsWith("a port that");
+        const PortRun run = runOnPort(copy, c.arguments,
+                                  missingPort ? QByteArray("IMPRIMIRPUERTO=1\r\nPUERTOIMPRESION=COM9\r\n[PORTS]\r\nCOM9=/nonexistent/port\r\n")
+                                              : QByteArray("IMPRIMIRPUERTO=1\r\nPUERTOIMPRESION=COM1\r\n"));
+        EXPECT_EQ(run.exitCode, 0) << c.name;
+        EXPECT_EQ(run.port, c.port) << c.name;
+        EXPECT_EQ(run.windows, c.windows) << c.name;
+        qsizetype from = 0;
+        for (const QString &line : c.logLines) {
+            const qsizetype at = run.log.indexOf(line, from);
+            EXPECT_GE(at, 0) << c.name << ": missing log line " << line.toStdString() << "\n" << run.log.toStdString();
+            from = at < 0 ? from : at + line.size();
+        }
+        if (missingPort) {
+            EXPECT_FALSE(run.log.contains(QStringLiteral("Termino de impresion por puerto"))) << c.name;
+        }
+    }
+}
+
+TEST(TicketeraInstalled, MissingSettingsStartTheConfigurationProgram)
+{
+    const struct {
+        const char *name;
+        const char *configuracion; // shell script standing in for the configuration program
+        bool prints;
+    } cases[] = {
+        {"the configuration program leaves usable settings",
+         "#!/bin/sh\nd=$(dirname \"$0\")\nprintf '[PRINTER_CONFIG]\\r\\nIMPRIMIRPUERTO=1\\r\\nPUERTOIMPRESION=COM1\\r\\n"
+         "[PORTS]\\r\\nCOM1=%s\\r\\n' \"$(cat \"$d/port-path\")\" > \"$d/Ticketera.ini\"\n",
+         true},
+        {"the configuration program leaves nothing", "#!/bin/sh\nexit 0\n", false},
+    };
+    for (const auto &c : cases) {
+        const InstalledCopy copy;
+        PseudoTerminal terminal;
+        copy.writeFile(QStringLiteral("port-path"), terminal.devicePath().toUtf8());
+        copy.writeFile(QStringLiteral("Configuracion"), c.configuracion);
+        QFile::setPermissions(copy.appDir() + QStringLiteral("Configuracion"), QFileDevice::Permissions(0x7755));
+        const InstalledCopy::Result result = copy.run(QStringLiteral("Ticketera"), {kExample1});
+        EXPECT_EQ(result.exitCode, 0) << c.name;
+        const QByteArray expected = c.prints ? QByteArray("RECARGA MOVIL\r\nImporte: 10,00\r\nGracias\r\n" + kBlank) : QByteArray();
+        EXPECT_EQ(terminal.read(), expected) << c.name;
+        const QString log = copy.log();
+        EXPECT_TRUE(log.contains(QStringLiteral("] Parámetros de configuración de impresión no existen. No se puede aplicar la configuración\r\n")))
+            << c.name;
+        EXPECT_TRUE(log.contains(QStringLiteral("] Se ejecuta la aplicacion de configuracion: ") + copy.appDir() +
+                                 QStringLiteral("Configuracion\r\n")))
+            << c.name;
+        EXPECT_EQ(log.contains(QStringLiteral("TIPO DE OPERACION")), c.prints) << c.name;
+    }
+
+    // Without the program the run logs that it cannot be started and ends.
+    const InstalledCopy copy;
+    EXPECT_EQ(copy.run(QStringLiteral("Ticketera"), {kExample1}).exitCode, 0);
+    EXPECT_TRUE(copy.log().contains(QStringLiteral("] No se puede lanzar la aplicacion de configuración.No existe la aplicacion "
+                                                   "de configuracion: ") + copy.appDir() + QStringLiteral("Configuracion\r\n")));
+}
+
+TEST(TicketeraInstalled, UnwritableSettingsStopTheStartUp)
+{
+    const passwd *nobody = getpwnam("nobody");
+    if (geteuid() != 0 || !nobody)
+        GTEST_SKIP() << "needs root to run Ticketera as an unprivileged user (root ignores file modes)";
+    const InstalledCopy copy;
+    // A configured logo that is gone must be cleared from settings the user may not write.
+    copy.writeSettings("[PRINTER_CONFIG]\r\nPRINTER=0\r\nPAPER=1\r\nLOGO=/no/such/logo.bmp\r\n");
+    QProcessEnvironment env;
+    env.insert(QStringLiteral("DISPLAY"), display().display());
+    QProcess process;
+    copy.start(process, QStringLiteral("/usr/bin/setpriv"),
+               {QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"), QStringLiteral("--clear-groups"),
+                copy.appDir() + QStringLiteral("Ticketera"), kExample1},
+               env);
+    const QStringList windows = closeWindowsUntilFinished(process, display().display());
+    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_EQ(windows, (QStringList{QStringLiteral("Ticketera"), QStringLiteral("Zelvora Mostrador Print")}));
+    EXPECT_TRUE(copy.readFile(QStringLiteral("Ticketera.ini")).contains("LOGO=/no/such/logo.bmp"));
+    const QString log = copy.log();
+    EXPECT_TRUE(log.contains(QStringLiteral("] LECTURA CONFIGURACION - Tipo de papel:1")));
+    EXPECT_FALSE(log.contains(QStringLiteral("Parametros ejecucion Ticketera")));
+}
+
+TEST(TicketeraInstalled, LogUsesTheLocaleMonthAbbreviation)
+{
+    const InstalledCopy copy;
+    QProcessEnvironment env;
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("es_ES.UTF-8"));
+    copy.run(QStringLiteral("Ticketera"), {}, env);
+    const QRegularExpression spanish(
+        QStringLiteral(R"(^\[\d\d/(ene|feb|mar|abr|may|jun|jul|ago|sept?|oct|nov|dic)/\d{4}, \d\d:\d\d::\d\d-\d{3}\] NUEVA OPERACION: \r$)"),
+        QRegularExpression::MultilineOption);
+    EXPECT_TRUE(spanish.match(copy.log()).hasMatch()) << copy.log().toStdString();
+}
+
+TEST(TicketeraInstalled, TextOnlyPrinterReceivesOneRawJobPerTicket)
+{
+    CupsServer cups;
+    if (!cups.isRunning())
+        GTEST_SKIP() << cups.skipReason().toStdString();
+    cups.addRawQueue(QStringLiteral("alpha"), QStringLiteral("Primera"));
+    cups.addRawQueue(QStringLiteral("texto"), QStringLiteral("Generic / Text Only"));
+    const InstalledCopy copy;
+    copy.writeSettings("[PRINTER_CONFIG]\r\nPRINTER=1\r\nGENERICTEXTONLY=1\r\nPAPER=1\r\n");
+    const InstalledCopy::Result result = copy.run(
+        QStringLiteral("Ticketera"),
+        {QStringLiteral("ZVR:LIB&3&0&0&&0&&1A%C3%B1o%20%E2%82%AC&1%5Cn%5Cn%5Cn%5Cx1D%5Cx56%5Cx01Segundo&0fin")},
+        cups.environment());
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(cups.takeRawJob(QStringLiteral("texto")), "A\xF1o \x80\r\n" + kBlank);
+    EXPECT_EQ(cups.takeRawJob(QStringLiteral("texto")), "Segundo\r\nfin\r\n" + kBlank);
+    EXPECT_EQ(cups.takeRawJob(QStringLiteral("alpha"), 500), QByteArray());
+    EXPECT_EQ(copy.log().count(QStringLiteral("] Impresion Generic Text Only\r\n")), 2);
+}

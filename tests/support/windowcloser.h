@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+// Plays the user who closes each window a program shows: while the process runs, every
+// visible titled window on `display` is recorded and asked to close (WM_DELETE_WINDOW, as a
+// window's close button does). Returns the titles in the order they appeared.
+QStringList closeWindowsUntilFinished(QProcess &process, const QString &display, int timeoutMs = 30000);
