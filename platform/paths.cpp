@@ -54,4 +54,16 @@ QString temporaryDirectory()
     return dir;
 }
 
+QString singleInstanceLockPath(const QString &name)
+{
+    QString dir = QFile::decodeName(qgetenv("XDG_RUNTIME_DIR"));
+    if (dir.isEmpty()) {
+        ensureWorkDirectory();
+        dir = workDirectory();
+    }
+    if (!dir.endsWith(u'/'))
+        dir += u'/';
+    return dir + name + QStringLiteral(".lock");
+}
+
 } // namespace platform

@@ -14,5 +14,8 @@ QString workDirectory();
 bool ensureWorkDirectory();
 // The user's temporary directory, ending in "/".
 QString temporaryDirectory();
+// Lock file "<name>.lock" of a per-user single instance: in $XDG_RUNTIME_DIR, else in the work
+// directory (created when missing).
+QString singleInstanceLockPath(const QString &name);
 
 } // namespace platform

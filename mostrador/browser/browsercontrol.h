@@ -1,0 +1,16 @@
+#pragma once
+
+#include "mainframe.h"
+
+#include <QWebEngineView>
+
+class QWebEngineProfile;
+
+// The browser control of the main window: one browser on the runtime's profile, created on
+// "about:blank" as soon as the control exists.
+class BrowserControl : public QWebEngineView, public MainFrame {
+public:
+    explicit BrowserControl(QWebEngineProfile &profile, QWidget *parent = nullptr);
+
+    void loadRequest(const QWebEngineHttpRequest &request) override;
+};

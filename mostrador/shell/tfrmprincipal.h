@@ -1,0 +1,31 @@
+#pragma once
+
+#include "mainwindowcontrols.h"
+#include "mostradorstate.h"
+#include "startupsequence.h"
+
+#include <QWidget>
+
+class ApplicationWindows;
+class BrowserControl;
+class MessageBoxes;
+class QWebEngineProfile;
+class StartupOperations;
+
+// Mostrador's main window: a kiosk window filled by the embedded browser.
+class TFrmPrincipal : public QWidget, public MainWindowControls {
+public:
+    explicit TFrmPrincipal(QWebEngineProfile &profile);
+
+    // The start-up sequence, run before the window is first shown.
+    StartupSequence::Outcome FormCreate(const QString &dirApp, StartupOperations &operations,
+                                        MessageBoxes &messageBoxes, ApplicationWindows *windows,
+                                        MostradorLogSwitches logSwitches);
+
+    QSize firstMonitorSize() const override;
+    void applyGeometry(const WindowGeometry &geometry) override;
+    void setCaption(const QString &caption) override;
+
+    BrowserControl *WebBrowser1;
+    MostradorState state;
+};
