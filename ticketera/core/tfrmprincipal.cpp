@@ -65,7 +65,10 @@ platform::PrintSpooler &TFrmPrincipal::spooler()
 QString TFrmPrincipal::impresoraSeleccionada()
 {
     const int index = toInteger(configPrinter.indiceImpresora);
-    const QStringList queues = spooler().queueNames();
+    // One look at the system's list per run: the start-up check and every ticket share it.
+    if (!m_queues)
+        m_queues = spooler().queueNames();
+    const QStringList &queues = *m_queues;
     if (index < 0 || index >= queues.size())
         throw PrinterError(QStringLiteral("La impresora %1 no existe: el sistema tiene %2 impresoras")
                                .arg(index)
@@ -90,6 +93,7 @@ bool TFrmPrincipal::repararConfiguracion()
     logMilestone(QStringLiteral("Parámetros de configuración de impresión no existen. No se puede aplicar la configuración"));
     logMilestone(QStringLiteral("Se ejecuta la aplicacion de configuracion: ") + program);
     ejecutarComoAdministrador(program, m_ui.windows());
+    m_queues.reset(); // the configuration program may have added a printer
     if (!QFileInfo::exists(program))
         logGeneral(QStringLiteral("No se puede lanzar la aplicacion de configuración.No existe la aplicacion de configuracion: ") +
                    program);

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class TicketeraUi;
 class ZelvoraError;
@@ -62,4 +63,5 @@ private:
     TicketeraUi &m_ui;
     SpoolerLoader m_loadSpooler;
     std::unique_ptr<platform::PrintSpooler> m_spooler;
+    std::optional<QStringList> m_queues;
 };
