@@ -26,5 +26,7 @@ void QtTicketeraUi::runMainWindow()
 
 ReportRoute *QtTicketeraUi::reportRoute()
 {
-    return nullptr;
+    if (!m_reportRoute)
+        m_reportRoute = std::make_unique<TicketReportRoute>();
+    return m_reportRoute.get();
 }

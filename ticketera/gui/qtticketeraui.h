@@ -2,9 +2,11 @@
 
 #include "qmessageboxes.h"
 #include "qtapplicationwindows.h"
+#include "ticketreportroute.h"
 #include "ticketeraui.h"
 
 #include <QApplication>
+#include <memory>
 
 // Ticketera's windows: the application object, message boxes and the main form's window.
 class QtTicketeraUi : public TicketeraUi {
@@ -20,4 +22,5 @@ private:
     QApplication m_application;
     QMessageBoxes m_boxes;
     QtApplicationWindows m_windows;
+    std::unique_ptr<TicketReportRoute> m_reportRoute;
 };
