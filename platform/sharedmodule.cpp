@@ -9,7 +9,8 @@ namespace platform {
 
 SharedModule::SharedModule(const QString &fileName)
 {
-    m_handle = dlopen(QFile::encodeName(pathOf(fileName)).constData(), RTLD_NOW | RTLD_LOCAL);
+    // Never unmapped: the libraries it pulls in may leave exit handlers pointing into it.
+    m_handle = dlopen(QFile::encodeName(pathOf(fileName)).constData(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (!m_handle)
         m_error = QString::fromLocal8Bit(dlerror());
 }

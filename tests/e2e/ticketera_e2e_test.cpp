@@ -213,7 +213,7 @@ TEST(TicketeraInstalled, TextOnlyPrinterReceivesOneRawJobPerTicket)
         QStringLiteral("Ticketera"),
         {QStringLiteral("ZVR:LIB&3&0&0&&0&&1A%C3%B1o%20%E2%82%AC&1%5Cn%5Cn%5Cn%5Cx1D%5Cx56%5Cx01Segundo&0fin")},
         cups.environment());
-    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.exitCode, 0) << result.standardError.toStdString();
     EXPECT_EQ(cups.takeRawJob(QStringLiteral("texto")), "A\xF1o \x80\r\n" + kBlank);
     EXPECT_EQ(cups.takeRawJob(QStringLiteral("texto")), "Segundo\r\nfin\r\n" + kBlank);
     EXPECT_EQ(cups.takeRawJob(QStringLiteral("alpha"), 500), QByteArray());
