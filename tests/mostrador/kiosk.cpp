@@ -1,0 +1,106 @@
+#include "kiosk.h"
+
+#include "installedcopy.h"
+#include "processtree.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <csignal>
+
+Kiosk::Kiosk(const InstalledCopy &copy, const QString &display, const QString &program,
+             const QProcessEnvironment &extra, const QStringList &wrapper)
+{
+    QDir().mkpath(runtimeDir(copy));
+    QFile::setPermissions(runtimeDir(copy), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QDir().mkpath(homeDir(copy));
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"QT_QPA_PLATFORM", "QTWEBENGINE_CHROMIUM_FLAGS", "QTWEBENGINEPROCESS_PATH",
+                             "QTWEBENGINE_DISABLE_SANDBOX", "QT_LOGGING_RULES"})
+        env.remove(QString::fromLatin1(name));
+    env.insert(QStringLiteral("DISPLAY"), display);
+    env.insert(QStringLiteral("ZELVORA_TEMP_DIR"), copy.workDir());
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir(copy));
+    env.insert(QStringLiteral("HOME"), homeDir(copy));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), homeDir(copy) + QStringLiteral("/.config"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), homeDir(copy) + QStringLiteral("/.local/share"));
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), homeDir(copy) + QStringLiteral("/.cache"));
+    for (const QString &key : extra.keys())
+        env.insert(key, extra.value(key));
+    m_process.setProcessEnvironment(env);
+    m_process.setWorkingDirectory(copy.root());
+
+    const QString path = program.startsWith(u'/') ? program : copy.appDir() + program;
+    if (wrapper.isEmpty())
+        m_process.start(path, {});
+    else
+        m_process.start(wrapper.first(), wrapper.mid(1) << path);
+    m_process.waitForStarted();
+    m_pid = m_process.processId();
+}
+
+Kiosk::~Kiosk()
+{
+    // The browser's processes outlive a killed main process for a moment: end them all.
+    const QList<qint64> tree = processtree::liveTree(m_pid);
+    for (qint64 pid : tree)
+        ::kill(static_cast<pid_t>(pid), SIGKILL);
+    m_process.waitForFinished(5000);
+}
+
+bool Kiosk::waitForExit(int timeoutMs)
+{
+    return m_process.state() == QProcess::NotRunning || m_process.waitForFinished(timeoutMs);
+}
+
+int Kiosk::exitCode() const
+{
+    return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
+}
+
+QByteArray Kiosk::standardOutput()
+{
+    m_process.waitForReadyRead(10);
+    m_stdout += m_process.readAllStandardOutput();
+    return m_stdout;
+}
+
+bool Kiosk::waitForOutput(const QByteArray &needle, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!standardOutput().contains(needle)) {
+        if (timer.elapsed() > timeoutMs || m_process.state() == QProcess::NotRunning)
+            return standardOutput().contains(needle);
+        m_process.waitForReadyRead(100);
+    }
+    return true;
+}
+
+QByteArray Kiosk::standardError()
+{
+    m_process.waitForReadyRead(10);
+    m_stderr += m_process.readAllStandardError();
+    return m_stderr;
+}
+
+void Kiosk::killMain()
+{
+    ::kill(static_cast<pid_t>(m_pid), SIGKILL);
+    m_process.waitForFinished(5000);
+}
+
+QString Kiosk::runtimeDir(const InstalledCopy &copy)
+{
+    return copy.root() + QStringLiteral("/run");
+}
+
+QString Kiosk::homeDir(const InstalledCopy &copy)
+{
+    return copy.root() + QStringLiteral("/home");
+}
+
+QString Kiosk::lockPath(const InstalledCopy &copy)
+{
+    return runtimeDir(copy) + QStringLiteral("/ZelvoraMostrador.lock");
+}

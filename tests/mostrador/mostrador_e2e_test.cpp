@@ -1,0 +1,252 @@
+// The installed Mostrador (and its test build, copied beside it) under a private X server.
+#include "filelock.h"
+#include "installedcopy.h"
+#include "kiosk.h"
+#include "processtree.h"
+#include "testpageserver.h"
+#include "xvfbserver.h"
+#include "xwindows.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace {
+
+const QString kCaption = QStringLiteral("Zelvora Mostrador");
+const QString kTestShell = QStringLiteral("MostradorTestShell");
+
+class MostradorE2eTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        // The test build runs from the installed copy, beside the real program.
+        QFile::copy(QStringLiteral(MOSTRADOR_TEST_SHELL), copy.appDir() + kTestShell);
+        QFile::setPermissions(copy.appDir() + kTestShell, QFile::permissions(QStringLiteral(MOSTRADOR_TEST_SHELL)));
+    }
+
+    // The one mapped window of `pid`, once it is there.
+    static QString waitForWindow(const XWindows &x, qint64 pid, const std::function<bool(const QString &)> &accept = {})
+    {
+        QString found;
+        waitUntil([&] {
+            for (const QString &window : x.visibleWindowsOf(pid))
+                if (!accept || accept(window))
+                    found = window;
+            return !found.isEmpty();
+        });
+        return found;
+    }
+
+    static bool lockIsFree(const InstalledCopy &copy)
+    {
+        return platform::FileLock(Kiosk::lockPath(copy), platform::FileLock::Wait::DontBlock).isLocked();
+    }
+
+    // The product shows this build's missing first step in a box; once closed, its main window.
+    static QString passTheMissingStep(const XWindows &x, Kiosk &kiosk)
+    {
+        const QString box = waitForWindow(x, kiosk.pid());
+        EXPECT_FALSE(box.isEmpty()) << "no message box";
+        EXPECT_EQ(x.name(box), kCaption);
+        EXPECT_LT(x.geometry(box).width(), 1000);
+        x.close(box);
+        return waitForWindow(x, kiosk.pid(), [&](const QString &w) { return w != box; });
+    }
+
+    InstalledCopy copy;
+};
+
+TEST_F(MostradorE2eTest, TheWindowTakesItsSizeAndLimitsFromTheFirstMonitor)
+{
+    struct Case {
+        int width, height;
+        QRect window;
+        const char *minimum;
+        const char *maximum;
+    };
+    const Case cases[] = {
+        {1280, 1024, {128, 123, 1024, 777}, "minimum size: 1024 by 777", "maximum size: 1280 by 1024"},
+        {1024, 768, {0, 0, 1024, 768}, "minimum size: 1024 by 768", "maximum size: 1024 by 768"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height);
+        const XvfbServer xvfb(c.width, c.height);
+        const XWindows x(xvfb.display());
+        Kiosk kiosk(copy, xvfb.display());
+        const QString window = passTheMissingStep(x, kiosk);
+        ASSERT_FALSE(window.isEmpty());
+        EXPECT_EQ(x.name(window), kCaption);
+        // No window manager: the X window is the client area, at the position asked for.
+        EXPECT_TRUE(waitUntil([&] { return x.geometry(window) == c.window; }, 5000)) << x.geometry(window).x();
+        const QString hints = x.normalHints(window);
+        EXPECT_TRUE(hints.contains(QString::fromLatin1(c.minimum))) << qPrintable(hints);
+        EXPECT_TRUE(hints.contains(QString::fromLatin1(c.maximum))) << qPrintable(hints);
+
+        // Closing the window ends the program, its browser processes and its lock.
+        const QList<qint64> tree = processtree::liveTree(kiosk.pid());
+        EXPECT_GE(tree.size(), 2) << "no browser sub-process";
+        x.close(window);
+        ASSERT_TRUE(kiosk.waitForExit());
+        EXPECT_EQ(kiosk.exitCode(), 0);
+        EXPECT_TRUE(waitUntil([&] {
+            for (qint64 pid : tree)
+                if (processtree::isLive(pid))
+                    return false;
+            return true;
+        }, 10000));
+        EXPECT_TRUE(lockIsFree(copy));
+        // Both log switches are off in the program's build.
+        EXPECT_FALSE(QFileInfo::exists(copy.workDir() + QStringLiteral("/ZelvoraMostrador.log")));
+    }
+}
+
+TEST_F(MostradorE2eTest, ASecondCopyIsToldAndEndsWhileTheFirstKeepsItsWindow)
+{
+    const XvfbServer xvfb;
+    const XWindows x(xvfb.display());
+    Kiosk first(copy, xvfb.display());
+    const QString window = passTheMissingStep(x, first);
+    ASSERT_FALSE(window.isEmpty());
+
+    Kiosk second(copy, xvfb.display());
+    const QString box = waitForWindow(x, second.pid());
+    ASSERT_FALSE(box.isEmpty());
+    EXPECT_EQ(x.name(box), kCaption);
+    EXPECT_LT(x.geometry(box).width(), 1000);
+    // It has not started a browser just to say so.
+    EXPECT_EQ(processtree::liveTree(second.pid()).size(), 1);
+    x.close(box);
+    ASSERT_TRUE(second.waitForExit(10000));
+    EXPECT_EQ(second.exitCode(), 0);
+
+    EXPECT_TRUE(processtree::isLive(first.pid()));
+    EXPECT_EQ(x.visibleWindowsOf(first.pid()), QStringList{window});
+    EXPECT_FALSE(lockIsFree(copy));
+}
+
+TEST_F(MostradorE2eTest, ALockThatCannotBeTakenIsReported)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to start the program as another user";
+    // The runtime directory belongs to root and is not writable by the user who starts Mostrador.
+    const QString runtime = copy.root() + QStringLiteral("/root-only");
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFileDevice::Permissions(0x7755));
+    QFile::setPermissions(copy.workDir(), QFileDevice::Permissions(0x7777));
+
+    const XvfbServer xvfb;
+    const XWindows x(xvfb.display());
+    QProcessEnvironment env;
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    env.insert(QStringLiteral("HOME"), copy.workDir());
+    Kiosk kiosk(copy, xvfb.display(), QStringLiteral("Mostrador"), env,
+                {QStringLiteral("setpriv"), QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                 QStringLiteral("--clear-groups")});
+    const QString box = waitForWindow(x, kiosk.pid());
+    ASSERT_FALSE(box.isEmpty()) << kiosk.standardError().constData();
+    EXPECT_EQ(x.name(box), kCaption);
+    EXPECT_FALSE(QFileInfo::exists(runtime + QStringLiteral("/ZelvoraMostrador.lock")));
+    x.close(box);
+    ASSERT_TRUE(kiosk.waitForExit(10000));
+    EXPECT_EQ(kiosk.exitCode(), 0);
+}
+
+TEST_F(MostradorE2eTest, AKilledKioskLeavesNoLockBehind)
+{
+    const XvfbServer xvfb;
+    const XWindows x(xvfb.display());
+    {
+        Kiosk killed(copy, xvfb.display());
+        ASSERT_FALSE(passTheMissingStep(x, killed).isEmpty());
+        EXPECT_FALSE(lockIsFree(copy));
+        killed.killMain();
+    }
+    Kiosk next(copy, xvfb.display());
+    // A copy that found the lock busy would end after its box; this one goes on to its window.
+    const QString window = passTheMissingStep(x, next);
+    ASSERT_FALSE(window.isEmpty());
+    EXPECT_EQ(x.geometry(window).size(), QSize(1024, 777));
+    EXPECT_TRUE(processtree::isLive(next.pid()));
+    EXPECT_FALSE(lockIsFree(copy));
+}
+
+TEST_F(MostradorE2eTest, TheBrowserShowsASelfSignedPageAndNoContextMenu)
+{
+    const TestPageServer server;
+    const XvfbServer xvfb;
+    const XWindows x(xvfb.display());
+    QProcessEnvironment env;
+    env.insert(QStringLiteral("MOSTRADOR_TEST_URL"), server.url());
+    Kiosk kiosk(copy, xvfb.display(), kTestShell, env);
+
+    // The page's own script ran: no certificate warning stood in its place.
+    ASSERT_TRUE(waitUntil([&] { return server.events().contains(QStringLiteral("loaded")); }, 30000))
+        << kiosk.standardError().constData();
+    const QString window = waitForWindow(x, kiosk.pid());
+    ASSERT_FALSE(window.isEmpty());
+    EXPECT_TRUE(server.userAgent().contains("QtWebEngine/")) << server.userAgent().constData();
+    EXPECT_TRUE(server.userAgent().contains("Chrome/")) << server.userAgent().constData();
+
+    // A left click reaches the page, so the input path works...
+    x.click(window, QPoint(512, 388), 1);
+    ASSERT_TRUE(waitUntil([&] { return server.events().contains(QStringLiteral("mouseup0")); }, 10000))
+        << server.events().join(u',').toStdString();
+    // ...but a right click never does, and no menu window appears.
+    const QStringList before = x.visibleTopLevels();
+    x.click(window, QPoint(400, 300), 3);
+    x.click(window, QPoint(400, 300), 1);
+    ASSERT_TRUE(waitUntil([&] { return server.events().count(QStringLiteral("mouseup0")) == 2; }, 10000));
+    const QStringList events = server.events();
+    EXPECT_FALSE(events.contains(QStringLiteral("mousedown2"))) << events.join(u',').toStdString();
+    EXPECT_FALSE(events.contains(QStringLiteral("contextmenu"))) << events.join(u',').toStdString();
+    EXPECT_EQ(x.visibleTopLevels(), before);
+
+    // The whole start-up ran, logged by this build with both switches on.
+    const QString log = copy.log(QStringLiteral("ZelvoraMostrador.log"));
+    EXPECT_EQ(log.count(QStringLiteral("Inicio de la aplicacion de Mostrador. Ruta instalacion Mostrador: ") +
+                        copy.appDir()),
+              1);
+    EXPECT_TRUE(log.contains(QStringLiteral("Configuracion de Autologin: -1")));
+    EXPECT_TRUE(log.contains(QStringLiteral("Fin de la aplicacion de Mostrador. OK.")));
+
+    // The browser's sub-processes are this same program, and none of them holds the lock.
+    const QString program = QFileInfo(copy.appDir() + kTestShell).canonicalFilePath();
+    const QString lock = Kiosk::lockPath(copy);
+    const QList<qint64> tree = processtree::liveTree(kiosk.pid());
+    ASSERT_GE(tree.size(), 2);
+    EXPECT_TRUE(processtree::holdsFile(kiosk.pid(), lock));
+    for (qint64 pid : tree.mid(1)) {
+        SCOPED_TRACE(pid);
+        EXPECT_EQ(processtree::executable(pid), program);
+        EXPECT_TRUE(processtree::arguments(pid).filter(QStringLiteral("--type=")).size() == 1);
+        EXPECT_FALSE(processtree::holdsFile(pid, lock));
+    }
+
+    x.close(window);
+    ASSERT_TRUE(kiosk.waitForExit());
+    EXPECT_EQ(kiosk.exitCode(), 0);
+    // The runtime's logging is off, and nothing of the browser stayed on disk. Two stores that
+    // are not the browser's own may appear: the user's NSS certificate database, which
+    // Chromium's TLS opens (created empty), and the GL driver's shader cache.
+    const QByteArray errors = kiosk.standardError();
+    EXPECT_FALSE(errors.contains(":ERROR:") || errors.contains(":WARNING:") || errors.contains(":INFO:"))
+        << errors.constData();
+    QStringList stored;
+    QDirIterator files(Kiosk::homeDir(copy), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString file = files.next();
+        const QString relative = file.mid(Kiosk::homeDir(copy).size() + 1);
+        if (!relative.startsWith(QStringLiteral(".pki/nssdb/")) &&
+            !relative.startsWith(QStringLiteral(".cache/mesa_shader_cache/")))
+            stored << file;
+    }
+    EXPECT_TRUE(stored.isEmpty()) << stored.join(u'\n').toStdString();
+    EXPECT_TRUE(lockIsFree(copy));
+}
+
+} // namespace

@@ -1,0 +1,94 @@
+#include "processtree.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMap>
+
+namespace processtree {
+
+namespace {
+
+// Parent and state of a process from /proc/PID/stat; the command may hold spaces and ")".
+bool readStat(qint64 pid, qint64 *parent, char *state)
+{
+    QFile file(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray stat = file.readAll();
+    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 2)
+        return false;
+    *state = fields[0].isEmpty() ? '?' : fields[0][0];
+    *parent = fields[1].toLongLong();
+    return true;
+}
+
+} // namespace
+
+bool isLive(qint64 pid)
+{
+    qint64 parent = 0;
+    char state = '?';
+    return readStat(pid, &parent, &state) && state != 'Z' && state != 'X';
+}
+
+QList<qint64> liveTree(qint64 root)
+{
+    QMultiMap<qint64, qint64> children;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &entry : entries) {
+        bool numeric = false;
+        const qint64 pid = entry.toLongLong(&numeric);
+        qint64 parent = 0;
+        char state = '?';
+        if (numeric && readStat(pid, &parent, &state) && state != 'Z' && state != 'X')
+            children.insert(parent, pid);
+    }
+    QList<qint64> tree;
+    if (isLive(root))
+        tree << root;
+    for (qsizetype i = 0; i < tree.size(); ++i)
+        tree << children.values(tree[i]);
+    return tree;
+}
+
+QString executable(qint64 pid)
+{
+    return QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).symLinkTarget();
+}
+
+QStringList arguments(qint64 pid)
+{
+    QFile file(QStringLiteral("/proc/%1/cmdline").arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList list;
+    for (const QByteArray &argument : file.readAll().split('\0'))
+        if (!argument.isEmpty())
+            list << QString::fromLocal8Bit(argument);
+    return list;
+}
+
+bool holdsFile(qint64 pid, const QString &path)
+{
+    const QString fdDir = QStringLiteral("/proc/%1/fd").arg(pid);
+    const QStringList fds = QDir(fdDir).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString &fd : fds)
+        if (QFileInfo(fdDir + u'/' + fd).symLinkTarget() == path)
+            return true;
+    return false;
+}
+
+qint64 peakResidentKiB(qint64 pid)
+{
+    QFile file(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : file.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+    return 0;
+}
+
+} // namespace processtree

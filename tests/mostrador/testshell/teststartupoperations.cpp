@@ -1,0 +1,41 @@
+#include "teststartupoperations.h"
+
+#include "mainframe.h"
+#include "mostradorstate.h"
+
+#include <QWebEngineHttpRequest>
+
+bool TestStartupOperations::comprobarActualizaciones()
+{
+    return false;
+}
+
+int TestStartupOperations::consultarTipoConexion()
+{
+    return 2;
+}
+
+QString TestStartupOperations::nombreTipoConexion(int tipoConexion)
+{
+    return QStringLiteral("prueba %1").arg(tipoConexion);
+}
+
+void TestStartupOperations::lanzarHiloIp() {}
+
+bool TestStartupOperations::consultarDatosUsuario(MostradorState &state)
+{
+    state.Usuario = QStringLiteral("prueba");
+    return true;
+}
+
+bool TestStartupOperations::guardarInformacionUsuario(int, MostradorState &)
+{
+    return false;
+}
+
+void TestStartupOperations::conectarAplicacionWeb(int, MostradorState &, MainFrame &frame)
+{
+    const QByteArray url = qgetenv("MOSTRADOR_TEST_URL");
+    if (!url.isEmpty())
+        frame.loadRequest(QWebEngineHttpRequest(QUrl(QString::fromUtf8(url))));
+}

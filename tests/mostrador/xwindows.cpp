@@ -1,0 +1,93 @@
+#include "xwindows.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QThread>
+
+QByteArray XWindows::run(const QString &program, const QStringList &arguments) const
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), m_display);
+    process.setProcessEnvironment(env);
+    process.start(program, arguments);
+    if (!process.waitForFinished(10000))
+        process.kill();
+    process.waitForFinished();
+    return process.readAllStandardOutput();
+}
+
+QStringList XWindows::visibleWindowsOf(qint64 pid) const
+{
+    return QString::fromLatin1(run(QStringLiteral("xdotool"),
+                                   {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                                    QString::number(pid)}))
+        .split(u'\n', Qt::SkipEmptyParts);
+}
+
+QStringList XWindows::visibleTopLevels() const
+{
+    QStringList windows = QString::fromLatin1(run(QStringLiteral("xdotool"),
+                                                  {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                                   QStringLiteral("--maxdepth"), QStringLiteral("1"), QString()}))
+                              .split(u'\n', Qt::SkipEmptyParts);
+    // The root window itself matches at depth 0.
+    const QRegularExpression rootId(QStringLiteral("Window id: (0x[0-9a-f]+) \\(the root window\\)"));
+    const QString rootInfo = QString::fromLatin1(run(QStringLiteral("xwininfo"), {QStringLiteral("-root")}));
+    const QRegularExpressionMatch match = rootId.match(rootInfo);
+    if (match.hasMatch())
+        windows.removeAll(QString::number(match.captured(1).toULongLong(nullptr, 16)));
+    return windows;
+}
+
+QString XWindows::name(const QString &window) const
+{
+    return QString::fromUtf8(run(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), window})).trimmed();
+}
+
+QRect XWindows::geometry(const QString &window) const
+{
+    const QString info = QString::fromLatin1(run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window}));
+    auto field = [&info](const char *label) {
+        const QRegularExpression re(QString::fromLatin1(label) + QStringLiteral(":\\s+(-?\\d+)"));
+        return re.match(info).captured(1).toInt();
+    };
+    return QRect(field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"), field("Height"));
+}
+
+QString XWindows::normalHints(const QString &window) const
+{
+    return QString::fromLatin1(run(QStringLiteral("xprop"), {QStringLiteral("-id"), window, QStringLiteral("WM_NORMAL_HINTS")}));
+}
+
+void XWindows::close(const QString &window) const
+{
+    run(QStringLiteral(ZELVORA_TEST_TOOLS_DIR "/xclose"), {window});
+}
+
+void XWindows::click(const QString &window, QPoint at, int button) const
+{
+    run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("--window"), window,
+                                    QString::number(at.x()), QString::number(at.y()), QStringLiteral("click"),
+                                    QString::number(button)});
+}
+
+bool XWindows::screenshot(const QString &pngPath) const
+{
+    run(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), pngPath});
+    return QFile::exists(pngPath);
+}
+
+bool waitUntil(const std::function<bool()> &condition, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QThread::msleep(50);
+    }
+    return true;
+}

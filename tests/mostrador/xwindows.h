@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QRect>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+// The windows of a private X server, as xdotool, xwininfo and xprop see them.
+class XWindows {
+public:
+    explicit XWindows(QString display) : m_display(std::move(display)) {}
+
+    // Mapped top-level windows of a process (by _NET_WM_PID).
+    QStringList visibleWindowsOf(qint64 pid) const;
+    // Every mapped top-level window, whoever owns it (menus included).
+    QStringList visibleTopLevels() const;
+    QString name(const QString &window) const;
+    QRect geometry(const QString &window) const;
+    // The WM_NORMAL_HINTS lines as xprop prints them.
+    QString normalHints(const QString &window) const;
+    // Asks the window to close, as a window manager's close button does.
+    void close(const QString &window) const;
+    void click(const QString &window, QPoint at, int button) const;
+    // Saves the whole screen as a PNG file.
+    bool screenshot(const QString &pngPath) const;
+
+    QByteArray run(const QString &program, const QStringList &arguments) const;
+
+private:
+    QString m_display;
+};
+
+// Polls `condition` every 50 ms until it holds or `timeoutMs` passed.
+bool waitUntil(const std::function<bool()> &condition, int timeoutMs = 20000);
