@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <mutex>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -62,14 +63,20 @@ void DiagnosticLog::write(const QString &message) const noexcept
     try {
         QByteArray line = CodePage::fromUnicode(linePrefix(QDateTime::currentDateTime()) + message);
         line += "\r\n";
-        platform::ensureWorkDirectory();
 
         // Threads queue here first; the file lock then orders the processes.
         static std::mutex threads;
         const std::lock_guard<std::mutex> threadGuard(threads);
-        const platform::FileLock lock(platform::FileLock::pathFor(platform::executablePath()));
-        if (!lock.isLocked())
-            return;
+        const QString lockPath = platform::FileLock::pathFor(platform::executablePath());
+        std::optional<platform::FileLock> lock(std::in_place, lockPath);
+        if (!lock->isLocked()) {
+            // The lock lives in the log's directory: create it when it is missing and try again.
+            lock.reset();
+            platform::ensureWorkDirectory();
+            lock.emplace(lockPath);
+            if (!lock->isLocked())
+                return;
+        }
 
         const QByteArray path = QFile::encodeName(filePath());
         struct stat st;

@@ -14,13 +14,13 @@ namespace platform {
 FileLock::FileLock(const QString &lockFilePath, Wait wait)
 {
     const QByteArray path = QFile::encodeName(lockFilePath);
-    m_fd = open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
-    if (m_fd >= 0) {
-        struct stat st;
+    m_fd = open(path.constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+    if (m_fd < 0 && errno == ENOENT) {
+        m_fd = open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
         // Several users' programs share the lock: keep it writable for all despite the umask.
-        if (fstat(m_fd, &st) == 0 && st.st_uid == geteuid() && (st.st_mode & 0666) != 0666)
+        if (m_fd >= 0)
             fchmod(m_fd, 0666);
-    } else {
+    } else if (m_fd < 0 && errno == EACCES) {
         // Another user's lock file we may only read: flock works on it all the same.
         m_fd = open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     }
