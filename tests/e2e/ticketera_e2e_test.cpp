@@ -179,9 +179,12 @@ TEST(TicketeraInstalled, UnwritableSettingsStopTheStartUp)
                {QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"), QStringLiteral("--clear-groups"),
                 copy.appDir() + QStringLiteral("Ticketera"), kExample1},
                env);
-    const QStringList windows = closeWindowsUntilFinished(process, display().display());
+    QStringList geometries;
+    const QStringList windows = closeWindowsUntilFinished(process, display().display(), 30000, &geometries);
     EXPECT_EQ(process.exitCode(), 0);
     EXPECT_EQ(windows, (QStringList{QStringLiteral("Ticketera"), QStringLiteral("Zelvora Mostrador Print")}));
+    // The main form: 284 x 88 inside, centred on the 1280 x 1024 screen.
+    EXPECT_EQ(geometries.value(1), QStringLiteral("284x88+498+468"));
     EXPECT_TRUE(copy.readFile(QStringLiteral("Ticketera.ini")).contains("LOGO=/no/such/logo.bmp"));
     const QString log = copy.log();
     EXPECT_TRUE(log.contains(QStringLiteral("] LECTURA CONFIGURACION - Tipo de papel:1")));

@@ -19,7 +19,8 @@ QByteArray run(const QString &display, const QString &program, const QStringList
 
 } // namespace
 
-QStringList closeWindowsUntilFinished(QProcess &process, const QString &display, int timeoutMs)
+QStringList closeWindowsUntilFinished(QProcess &process, const QString &display, int timeoutMs,
+                                      QStringList *geometries)
 {
     QStringList titles;
     QSet<QString> closed;
@@ -41,6 +42,16 @@ QStringList closeWindowsUntilFinished(QProcess &process, const QString &display,
             QThread::msleep(150);
             titles << title;
             closed.insert(id);
+            if (geometries) {
+                // xwininfo gives the inside of the window: what the program asked for.
+                const QString info = QString::fromUtf8(run(display, QStringLiteral("xwininfo"), {QStringLiteral("-id"), id}));
+                const auto field = [&info](const char *name) {
+                    const qsizetype at = info.indexOf(QLatin1String(name));
+                    return at < 0 ? QString() : info.mid(at + qstrlen(name)).section(u'\n', 0, 0).trimmed();
+                };
+                *geometries << field("Width:") + u'x' + field("Height:") + u'+' + field("Absolute upper-left X:") + u'+' +
+                                   field("Absolute upper-left Y:");
+            }
             run(display, QStringLiteral(ZELVORA_TEST_TOOLS_DIR "/xclose"), {id});
         }
         process.waitForFinished(100);
