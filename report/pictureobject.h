@@ -14,6 +14,7 @@ public:
 
     std::unique_ptr<ReportObject> clone() const override;
     void paint(QPainter &painter, const QRectF &area, double scale) const override;
+    bool paintsNothing() const override { return picture.isNull(); }
 
     // The decoder follows the file's extension; raises ImageFormatError when the file is
     // missing, of an unknown kind or not decodable as its extension says.

@@ -106,10 +106,10 @@ void Report::outputBand(ReportBand &band)
     if (!band.visible)
         return;
 
-    // The band grows with the text objects that grew; other objects keep to their own sizes.
+    // A band is never shorter than what it paints, so nothing is printed over the next band.
     double height = band.height;
     for (const auto &output : outputs)
-        if (dynamic_cast<const TextObject *>(output.get()))
+        if (!output->paintsNothing())
             height = std::max(height, output->top + output->outputHeight());
 
     const double bottom = (page.paperMm.height() - page.marginBottomMm) * kUnitsPerMm;

@@ -19,8 +19,8 @@ class UserDataSource;
 // also with no records). Before each band and each object the BeforePrint callback runs;
 // what it changes (visibility, height, top, and anything else of the object) counts for that
 // output. A hidden band outputs nothing; its objects' callbacks still run. Each "[name]" of a
-// text calls GetValue. Bands flow down the page and a band that does not fit starts a new
-// page.
+// text calls GetValue. Bands flow down the page, each at least as tall as what it paints
+// (text grows with its font and its lines); a band that does not fit starts a new page.
 //
 // A failure raised inside a callback or by an object ends the preparation at once: the pages
 // prepared up to then are kept for printing, prepare() returns false and the failure goes to

@@ -21,6 +21,8 @@ public:
     virtual void prepareOutput(double availableWidth) { (void)availableWidth; }
     // Height the object takes in the output: its height, or more for text that grows.
     virtual double outputHeight() const { return height; }
+    // An object that paints nothing takes no room in its band (an empty picture).
+    virtual bool paintsNothing() const { return false; }
     // Paints into `area` (device pixels); `scale` is device pixels per unit.
     virtual void paint(QPainter &painter, const QRectF &area, double scale) const = 0;
 };
