@@ -9,7 +9,7 @@ packages=(
   libqt6webenginecore6-bin qt6-l10n-tools
   libgl-dev libxkbcommon-dev
   libcups2-dev cups cups-daemon cups-client cups-bsd printer-driver-cups-pdf
-  libzint-dev zbar-tools
+  libzint-dev zbar-tools cups-filters
   libcurl4-openssl-dev libssl-dev libcpp-httplib-dev
   libjpeg62-turbo-dev libpng-dev zlib1g-dev
   libgtest-dev libgmock-dev googletest

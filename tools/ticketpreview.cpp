@@ -11,7 +11,9 @@
 #include "zelvoraerror.h"
 
 #include <QCommandLineParser>
+#include <QFile>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <cstdio>
 
@@ -87,7 +89,8 @@ int main(int argc, char **argv)
     const QCommandLineOption dpi(QStringLiteral("dpi"), QStringLiteral("Resolution of the images."),
                                  QStringLiteral("dpi"), QStringLiteral("203"));
     const QCommandLineOption trim(QStringLiteral("trim"), QStringLiteral("Cut each page below its last line."));
-    parser.addOptions({paper, logo, app, dpi, trim});
+    const QCommandLineOption edge(QStringLiteral("edge"), QStringLiteral("Draw the paper's edge in grey."));
+    parser.addOptions({paper, logo, app, dpi, trim, edge});
     parser.addPositionalArgument(QStringLiteral("output"), QStringLiteral("PNG file of the first page."));
     parser.addPositionalArgument(QStringLiteral("print-string"), QStringLiteral("LIB&... or ZVR:LIB&..."));
     parser.process(application);
@@ -110,6 +113,11 @@ int main(int argc, char **argv)
             QImage page = prepared.renderPage(i, resolution);
             if (parser.isSet(trim))
                 page = trimmed(page, qRound(prepared.settings().marginBottomMm / 25.4 * resolution));
+            if (parser.isSet(edge)) {
+                QPainter painter(&page);
+                painter.setPen(Qt::gray);
+                painter.drawRect(page.rect().adjusted(0, 0, -1, -1));
+            }
             QString name = output;
             if (written > 0)
                 name = output.left(output.endsWith(QStringLiteral(".png")) ? output.size() - 4 : output.size()) +
