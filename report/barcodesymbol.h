@@ -12,6 +12,9 @@ struct BarcodeSymbol {
     QString humanText; // what a scanner reads back, printed under the bars
     QString problem;
 
+    // The text printed alone, for the reason given.
+    static BarcodeSymbol withoutBars(const QString &text, const QString &problem) { return {{}, text, problem}; }
+
     bool hasBars() const { return !widths.isEmpty(); }
     int modules() const
     {

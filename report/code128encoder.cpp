@@ -61,18 +61,13 @@ QList<int> Code128Encoder::values(const QString &text)
 
 BarcodeSymbol Code128Encoder::encode(const QString &text)
 {
+    if (text.isEmpty())
+        return BarcodeSymbol::withoutBars(text, QStringLiteral("texto vacío"));
+    for (QChar c : text)
+        if (c.unicode() < 32 || c.unicode() > 126)
+            return BarcodeSymbol::withoutBars(text, QStringLiteral("el carácter '%1' no existe en Code 128").arg(c));
     BarcodeSymbol symbol;
     symbol.humanText = text;
-    if (text.isEmpty()) {
-        symbol.problem = QStringLiteral("texto vacío");
-        return symbol;
-    }
-    for (QChar c : text) {
-        if (c.unicode() < 32 || c.unicode() > 126) {
-            symbol.problem = QStringLiteral("el carácter '%1' no existe en Code 128").arg(c);
-            return symbol;
-        }
-    }
     QList<int> codes = values(text);
     int check = codes.first();
     for (qsizetype k = 1; k < codes.size(); ++k)

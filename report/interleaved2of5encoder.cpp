@@ -16,16 +16,10 @@ struct SymbolDeleter {
 
 BarcodeSymbol Interleaved2of5Encoder::encode(const QString &text)
 {
-    BarcodeSymbol symbol;
-    symbol.humanText = text;
-    if (text.isEmpty()) {
-        symbol.problem = QStringLiteral("texto vacío");
-        return symbol;
-    }
-    if (!std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; })) {
-        symbol.problem = QStringLiteral("Interleaved 2 of 5 solo codifica dígitos");
-        return symbol;
-    }
+    if (text.isEmpty())
+        return BarcodeSymbol::withoutBars(text, QStringLiteral("texto vacío"));
+    if (!std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        return BarcodeSymbol::withoutBars(text, QStringLiteral("Interleaved 2 of 5 solo codifica dígitos"));
 
     const std::unique_ptr<zint_symbol, SymbolDeleter> zint(ZBarcode_Create());
     if (!zint)
@@ -35,12 +29,11 @@ BarcodeSymbol Interleaved2of5Encoder::encode(const QString &text)
     zint->output_options |= BARCODE_NO_QUIET_ZONES;
     const QByteArray data = text.toLatin1();
     if (ZBarcode_Encode_and_Buffer_Vector(zint.get(), reinterpret_cast<const unsigned char *>(data.constData()),
-                                          static_cast<int>(data.size()), 0) >= ZINT_ERROR) {
-        symbol.problem = QString::fromLatin1(zint->errtxt);
-        return symbol;
-    }
+                                          static_cast<int>(data.size()), 0) >= ZINT_ERROR)
+        return BarcodeSymbol::withoutBars(text, QString::fromLatin1(zint->errtxt));
 
     // The vector output holds one rectangle per bar; the gaps between them are the spaces.
+    BarcodeSymbol symbol;
     std::vector<const zint_vector_rect *> bars;
     for (const zint_vector_rect *r = zint->vector->rectangles; r; r = r->next)
         bars.push_back(r);

@@ -9,6 +9,7 @@
 
 #include <QFile>
 #include <cxxabi.h>
+#include <memory>
 #include <typeinfo>
 
 namespace report {
@@ -16,11 +17,11 @@ namespace {
 
 QString typeNameOf(const std::exception &e)
 {
+    const char *mangled = typeid(e).name();
     int status = 0;
-    char *demangled = abi::__cxa_demangle(typeid(e).name(), nullptr, nullptr, &status);
-    const QString name = QString::fromLatin1(status == 0 && demangled ? demangled : typeid(e).name());
-    std::free(demangled);
-    return name;
+    const std::unique_ptr<char, void (*)(void *)> readable(abi::__cxa_demangle(mangled, nullptr, nullptr, &status),
+                                                           std::free);
+    return QString::fromLatin1(readable ? readable.get() : mangled);
 }
 
 } // namespace
