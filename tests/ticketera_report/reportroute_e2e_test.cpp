@@ -50,8 +50,14 @@ TEST(TicketeraReportInstalled, WorkedExampleOneReachesAPdfQueue)
                                                QStringLiteral("pdftops-renderer-default=pdftocairo")});
     const InstalledCopy copy;
     prepare(copy, "1");
+    // A client logo, and a locale whose decimal separator the log's heights must show.
+    QImage logo(90, 60, QImage::Format_RGB32);
+    logo.fill(Qt::black);
+    ASSERT_TRUE(logo.save(copy.appDir() + QStringLiteral("logo.bmp"), "BMP"));
+    copy.writeSettings("[PRINTER_CONFIG]\r\nPRINTER=1\r\nPAPER=1\r\nLOGO=" + copy.appDir().toUtf8() + "logo.bmp\r\n");
     QProcessEnvironment env = cups.environment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("es_ES.UTF-8"));
     const InstalledCopy::Result result = copy.run(QStringLiteral("Ticketera"), {kExample1}, env);
     EXPECT_TRUE(result.finished);
     EXPECT_EQ(result.exitCode, 0);
@@ -69,6 +75,7 @@ TEST(TicketeraReportInstalled, WorkedExampleOneReachesAPdfQueue)
     const QString log = copy.log();
     EXPECT_TRUE(log.contains(QStringLiteral("] Impresion directo a impresora: 1\r\n")));
     EXPECT_TRUE(log.contains(QStringLiteral("] Informe que se carga: ticket_gran_7cm.fr3\r\n")));
+    EXPECT_TRUE(log.contains(QStringLiteral("] Alto de Repor title: 75,11812\r\n")));
     EXPECT_FALSE(log.contains(QStringLiteral("ERROR")));
     EXPECT_EQ(cups.takeRawJob(QStringLiteral("alpha"), 200), QByteArray());
 }
