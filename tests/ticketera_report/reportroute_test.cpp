@@ -278,6 +278,14 @@ TEST_F(ReportRouteTest, ProviderLogoCopyLeftBehindIsShownThenRemoved)
     QFile::remove(appDir() + QStringLiteral("resources/PRV.lpf"));
     run(QStringLiteral("ZVR:LIB&1&0&0&&0&PRV&1linea"));
     expectLog({"] Fichero logotipo proveedor: " + workDir() + "/PRV.bmp no existe\r\n", "] Visible de Repor title: false\r\n"});
+
+    // A provider file that is no bitmap ends the preparation; its copy is removed all the same.
+    QImage(20, 20, QImage::Format_RGB32).save(appDir() + QStringLiteral("resources/PRV.lpf"), "PNG");
+    run(QStringLiteral("ZVR:LIB&1&0&0&&0&PRV&1linea"));
+    EXPECT_EQ(m_ui.jobs.size(), 1);
+    EXPECT_TRUE(m_ui.boxes.boxes.isEmpty());
+    EXPECT_FALSE(QFile::exists(workDir() + QStringLiteral("/PRV.bmp")));
+    expectLog({"] ERROR INFORME - Preparacion interrumpida. Clase de error: ImageFormatError Mensaje del error: "});
 }
 
 TEST_F(ReportRouteTest, ProviderLogoNamesNeverLeaveTheirFolders)
