@@ -5,27 +5,12 @@
 #include "reportunits.h"
 #include "textobject.h"
 #include "userdatasource.h"
-#include "zelvoraerror.h"
+#include "failuredescription.h"
 
 #include <QFile>
-#include <cxxabi.h>
 #include <memory>
-#include <typeinfo>
 
 namespace report {
-namespace {
-
-QString typeNameOf(const std::exception &e)
-{
-    const char *mangled = typeid(e).name();
-    int status = 0;
-    const std::unique_ptr<char, void (*)(void *)> readable(abi::__cxa_demangle(mangled, nullptr, nullptr, &status),
-                                                           std::free);
-    return QString::fromLatin1(readable ? readable.get() : mangled);
-}
-
-} // namespace
-
 void Report::loadFromFile(const QString &path)
 {
     m_layout.clear();
@@ -152,10 +137,8 @@ bool Report::prepare()
                 outputBand(*band);
         }
         return true;
-    } catch (const ZelvoraError &e) {
-        fail({e.className(), e.message()});
     } catch (const std::exception &e) {
-        fail({typeNameOf(e), QString::fromLocal8Bit(e.what())});
+        fail(describeFailure(e));
     }
     return false;
 }

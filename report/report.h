@@ -1,5 +1,6 @@
 #pragma once
 
+#include "failuredescription.h"
 #include "preparedreport.h"
 #include "reportlayout.h"
 
@@ -27,10 +28,7 @@ class UserDataSource;
 // the error handler and to failure().
 class Report {
 public:
-    struct Failure {
-        QString className;
-        QString message;
-    };
+    using Failure = FailureDescription;
     using BeforePrintHandler = std::function<void(ReportComponent &sender)>;
     using GetValueHandler = std::function<void(const QString &name, QString &value)>;
     using ErrorHandler = std::function<void(const Failure &failure)>;

@@ -1,6 +1,7 @@
 #include "tfrmprincipal.h"
 
 #include "conversionerror.h"
+#include "failuredescription.h"
 #include "inifile.h"
 #include "integertext.h"
 #include "logswitches.h"
@@ -19,8 +20,6 @@
 #include "urldecodeerror.h"
 
 #include <QFileInfo>
-#include <cxxabi.h>
-#include <typeinfo>
 
 namespace {
 
@@ -30,16 +29,6 @@ const QString kConfigurationProgram = QStringLiteral("Configuracion");
 QString crlf()
 {
     return QStringLiteral("\r\n");
-}
-
-// The name of an exception's type for the log, for failures that are not our own classes.
-QString typeName(const std::exception &e)
-{
-    int status = 0;
-    char *demangled = abi::__cxa_demangle(typeid(e).name(), nullptr, nullptr, &status);
-    const QString name = QString::fromLatin1(status == 0 && demangled ? demangled : typeid(e).name());
-    std::free(demangled);
-    return name;
 }
 
 } // namespace
@@ -224,8 +213,7 @@ TFrmPrincipal::Outcome TFrmPrincipal::FormCreate()
         return Outcome::Ended;
     }
 
-    QString failureClass;
-    QString failureMessage;
+    FailureDescription failure;
     try {
         while (reader.hasMoreTickets()) {
             ticket = TicketLines();
@@ -244,15 +232,11 @@ TFrmPrincipal::Outcome TFrmPrincipal::FormCreate()
                            .arg(header.LinesAfterBarcode));
         }
         return Outcome::Ended;
-    } catch (const ZelvoraError &e) {
-        failureClass = e.className();
-        failureMessage = e.message();
     } catch (const std::exception &e) {
-        failureClass = typeName(e);
-        failureMessage = QString::fromLocal8Bit(e.what());
+        failure = describeFailure(e);
     }
     mostrarErrorGeneral();
-    logMilestone(QStringLiteral("ERROR EXCEPTION- Clase de error: ") + failureClass +
-                 QStringLiteral(" Mensaje del error: ") + failureMessage);
+    logMilestone(QStringLiteral("ERROR EXCEPTION- Clase de error: ") + failure.className +
+                 QStringLiteral(" Mensaje del error: ") + failure.message);
     return Outcome::Ended;
 }
