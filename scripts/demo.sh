@@ -32,4 +32,9 @@ for url in "${examples[@]}"; do
 done
 echo "== $ZELVORA_TEMP_DIR/Ticketera.log"
 iconv -f WINDOWS-1252 -t UTF-8 "$ZELVORA_TEMP_DIR/Ticketera.log"
+
+echo "== the report route: worked example 1 through the 7 cm template, rendered to a picture"
+QT_QPA_PLATFORM=offscreen build/tools/ticket-preview --app "$demo/app" --paper 1 --trim --edge \
+  "$demo/ticket-7cm.png" "${examples[0]}" >/dev/null 2>&1
+echo "   $demo/ticket-7cm.png"
 echo "== installed in $demo/app"
