@@ -206,6 +206,12 @@ TEST_F(MostradorE2eTest, TheBrowserShowsASelfSignedPageAndNoContextMenu)
     EXPECT_FALSE(events.contains(QStringLiteral("contextmenu"))) << events.join(u',').toStdString();
     EXPECT_EQ(x.visibleTopLevels(), before);
 
+    // The browser fills the client area and follows the window when it is resized.
+    EXPECT_TRUE(events.contains(QStringLiteral("size1024x777"))) << events.join(u',').toStdString();
+    x.run(QStringLiteral("xdotool"), {QStringLiteral("windowsize"), window, QStringLiteral("1200"), QStringLiteral("900")});
+    EXPECT_TRUE(waitUntil([&] { return server.events().contains(QStringLiteral("size1200x900")); }, 10000))
+        << server.events().join(u',').toStdString();
+
     // The whole start-up ran, logged by this build with both switches on.
     const QString log = copy.log(QStringLiteral("ZelvoraMostrador.log"));
     EXPECT_EQ(log.count(QStringLiteral("Inicio de la aplicacion de Mostrador. Ruta instalacion Mostrador: ") +

@@ -17,7 +17,8 @@ function report(name) { fetch('/event?name=' + name); }
 document.addEventListener('mousedown', e => report('mousedown' + e.button));
 document.addEventListener('mouseup', e => report('mouseup' + e.button));
 document.addEventListener('contextmenu', () => report('contextmenu'));
-window.addEventListener('load', () => report('loaded'));
+window.addEventListener('load', () => { report('loaded'); report('size' + innerWidth + 'x' + innerHeight); });
+window.addEventListener('resize', () => report('size' + innerWidth + 'x' + innerHeight));
 </script></body></html>
 )";
 

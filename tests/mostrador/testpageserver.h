@@ -14,7 +14,7 @@ class SSLServer;
 
 // An HTTPS server on 127.0.0.1 with a self-signed certificate made for the test (for
 // "localhost", so the address does not match either). Its page reports what happens in it
-// (loaded, mouse buttons, context menu) back to the server as requests to /event?name=...
+// (loaded, its size, mouse buttons, context menu) back to the server as requests to /event?name=...
 class TestPageServer {
 public:
     TestPageServer();
