@@ -42,6 +42,17 @@ protected:
         return found;
     }
 
+    static bool isAllWhite(const QImage &image, QSize size)
+    {
+        if (image.size() != size)
+            return false;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if ((image.pixel(x, y) & 0xffffff) != 0xffffff)
+                    return false;
+        return true;
+    }
+
     static bool lockIsFree(const InstalledCopy &copy)
     {
         return platform::FileLock(Kiosk::lockPath(copy), platform::FileLock::Wait::DontBlock).isLocked();
@@ -86,6 +97,8 @@ TEST_F(MostradorE2eTest, TheWindowTakesItsSizeAndLimitsFromTheFirstMonitor)
         const QString hints = x.normalHints(window);
         EXPECT_TRUE(hints.contains(QString::fromLatin1(c.minimum))) << qPrintable(hints);
         EXPECT_TRUE(hints.contains(QString::fromLatin1(c.maximum))) << qPrintable(hints);
+        // The browser covers the whole client area with "about:blank", not logged in.
+        EXPECT_TRUE(waitUntil([&] { return isAllWhite(x.capture(window), c.window.size()); }, 10000));
 
         // Closing the window ends the program, its browser processes and its lock.
         const QList<qint64> tree = processtree::liveTree(kiosk.pid());

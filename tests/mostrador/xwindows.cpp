@@ -74,6 +74,12 @@ void XWindows::click(const QString &window, QPoint at, int button) const
                                     QString::number(button)});
 }
 
+QImage XWindows::capture(const QString &window) const
+{
+    return QImage::fromData(run(QStringLiteral("import"), {QStringLiteral("-window"), window, QStringLiteral("png:-")}),
+                            "PNG");
+}
+
 bool XWindows::screenshot(const QString &pngPath) const
 {
     run(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), pngPath});

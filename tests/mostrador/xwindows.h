@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QRect>
 #include <QString>
 #include <QStringList>
@@ -21,6 +22,8 @@ public:
     // Asks the window to close, as a window manager's close button does.
     void close(const QString &window) const;
     void click(const QString &window, QPoint at, int button) const;
+    // What the window shows now.
+    QImage capture(const QString &window) const;
     // Saves the whole screen as a PNG file.
     bool screenshot(const QString &pngPath) const;
 
