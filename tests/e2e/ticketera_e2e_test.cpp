@@ -5,6 +5,7 @@
 #include "pseudoterminal.h"
 #include "windowcloser.h"
 #include "xvfbserver.h"
+#include "workedexamples.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -45,9 +46,8 @@ PortRun runOnPort(const InstalledCopy &copy, const QStringList &arguments, const
     return run;
 }
 
-const QString kExample1 =
-    QStringLiteral("ZVR:LIB&2&1&1&12345678901234567890&0&&1RECARGA%20MOVIL&0Importe%3A%2010%2C00&0Gracias");
-const QString kExample2 = QStringLiteral("ZVR:LIB&3&0&0&&0&&1TICKET%20A&1%5Cn%5Cn%5Cn%5Cx1D%5Cx56%5Cx01TICKET%20B&0fin");
+const QString kExample1 = workedexamples::kUrl1;
+const QString kExample2 = workedexamples::kUrl2;
 const QByteArray kBlank = " \r\n \r\n \r\n";
 
 } // namespace
@@ -61,7 +61,7 @@ TEST(TicketeraInstalled, PrintJobsOnAPort)
         QStringList windows;
         QStringList logLines; // each found in the log, in this order
     } cases[] = {
-        {"worked example 1", {kExample1}, "RECARGA MOVIL\r\nImporte: 10,00\r\nGracias\r\n" + kBlank, {},
+        {"worked example 1", {kExample1}, workedexamples::kTextBytes1, {},
          {QStringLiteral("] NUEVA OPERACION: \r\n"),
           QStringLiteral("] Parametros ejecucion Ticketera. \r\nParametro0: "),
           QStringLiteral("Parametro1: ") + kExample1 + QStringLiteral("\r\n\r\n"),
@@ -146,7 +146,7 @@ TEST(TicketeraInstalled, MissingSettingsStartTheConfigurationProgram)
         QFile::setPermissions(copy.appDir() + QStringLiteral("Configuracion"), QFileDevice::Permissions(0x7755));
         const InstalledCopy::Result result = copy.run(QStringLiteral("Ticketera"), {kExample1});
         EXPECT_EQ(result.exitCode, 0) << c.name;
-        const QByteArray expected = c.prints ? QByteArray("RECARGA MOVIL\r\nImporte: 10,00\r\nGracias\r\n" + kBlank) : QByteArray();
+        const QByteArray expected = c.prints ? workedexamples::kTextBytes1 : QByteArray();
         EXPECT_EQ(terminal.read(), expected) << c.name;
         const QString log = copy.log();
         EXPECT_TRUE(log.contains(QStringLiteral("] Parámetros de configuración de impresión no existen. No se puede aplicar la configuración\r\n")))

@@ -6,6 +6,7 @@
 #include "reportroute.h"
 #include "tfrmprincipal.h"
 #include "ticketeraui.h"
+#include "workedexamples.h"
 
 #include <QDir>
 #include <QFile>
@@ -101,9 +102,8 @@ protected:
     FakeUi m_ui;
 };
 
-const QString kExample1 =
-    QStringLiteral("ZVR:LIB&2&1&1&12345678901234567890&0&&1RECARGA%20MOVIL&0Importe%3A%2010%2C00&0Gracias");
-const QByteArray kExample1Bytes = "RECARGA MOVIL\r\nImporte: 10,00\r\nGracias\r\n \r\n \r\n \r\n";
+const QString kExample1 = workedexamples::kUrl1;
+const QByteArray kExample1Bytes = workedexamples::kTextBytes1;
 
 } // namespace
 

@@ -6,6 +6,7 @@
 #include "windowcloser.h"
 #include "xvfbserver.h"
 #include "cups/cupsspooler.h"
+#include "workedexamples.h"
 
 #include <QPrinterInfo>
 #include <QProcess>
@@ -15,8 +16,7 @@
 
 namespace {
 
-const QString kExample1 =
-    QStringLiteral("ZVR:LIB&2&1&1&12345678901234567890&0&&1RECARGA%20MOVIL&0Importe%3A%2010%2C00&0Gracias");
+const QString kExample1 = workedexamples::kUrl1;
 
 QString toolOutput(const QString &program, const QStringList &arguments)
 {

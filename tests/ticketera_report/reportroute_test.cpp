@@ -9,6 +9,7 @@
 #include "tfrmprincipal.h"
 #include "ticketeraui.h"
 #include "ticketreportroute.h"
+#include "workedexamples.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -20,8 +21,7 @@ namespace {
 
 constexpr double kDpi = 300;
 const QString kMarker = PrintStringReader::kCutMarker.toString();
-const QString kExample1 =
-    QStringLiteral("ZVR:LIB&2&1&1&12345678901234567890&0&&1RECARGA%20MOVIL&0Importe%3A%2010%2C00&0Gracias");
+const QString kExample1 = workedexamples::kUrl1;
 
 class ListedQueues : public platform::PrintSpooler {
 public:

@@ -4,6 +4,7 @@
 // painting the same ticket.
 #include "cupsserver.h"
 #include "installedcopy.h"
+#include "workedexamples.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -13,8 +14,7 @@
 
 namespace {
 
-const QString kExample1 =
-    QStringLiteral("ZVR:LIB&2&1&1&12345678901234567890&0&&1RECARGA%20MOVIL&0Importe%3A%2010%2C00&0Gracias");
+const QString kExample1 = workedexamples::kUrl1;
 constexpr int kRuns = 15;
 const QString kQueue = QStringLiteral("tickets");
 

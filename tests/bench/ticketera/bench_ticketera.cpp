@@ -4,6 +4,7 @@
 #include "cupsserver.h"
 #include "installedcopy.h"
 #include "pseudoterminal.h"
+#include "workedexamples.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -18,9 +19,8 @@ extern char **environ;
 
 namespace {
 
-const QString kExample1 =
-    QStringLiteral("ZVR:LIB&2&1&1&12345678901234567890&0&&1RECARGA%20MOVIL&0Importe%3A%2010%2C00&0Gracias");
-const QByteArray kTicket = "RECARGA MOVIL\r\nImporte: 10,00\r\nGracias\r\n \r\n \r\n \r\n";
+const QString kExample1 = workedexamples::kUrl1;
+const QByteArray kTicket = workedexamples::kTextBytes1;
 constexpr int kRuns = 40;
 
 struct Sample {
