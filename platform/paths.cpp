@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <cerrno>
+#include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -52,6 +54,38 @@ QString temporaryDirectory()
     if (!dir.endsWith(u'/'))
         dir += u'/';
     return dir;
+}
+
+namespace {
+
+// `dir` is a real directory of this user, now with mode 0700. The temporary directory is
+// sticky, so nobody else can swap it for something else afterwards.
+bool isOwnPrivateDirectory(const QByteArray &dir)
+{
+    struct stat st;
+    if (lstat(dir.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != geteuid())
+        return false;
+    return (st.st_mode & 07777) == 0700 || chmod(dir.constData(), 0700) == 0;
+}
+
+} // namespace
+
+QString userTemporaryDirectory()
+{
+    const QString base = temporaryDirectory() + QStringLiteral("ZelvoraMostrador-");
+    const QByteArray fixed = QFile::encodeName(base + QString::number(geteuid()));
+    if ((mkdir(fixed.constData(), 0700) == 0 || errno == EEXIST) && isOwnPrivateDirectory(fixed))
+        return QFile::decodeName(fixed) + u'/';
+
+    // Another user took the name first: a directory of an unguessable name, kept for the run.
+    static QByteArray fallback;
+    if (fallback.isEmpty() || !isOwnPrivateDirectory(fallback)) {
+        QByteArray pattern = QFile::encodeName(base + QStringLiteral("XXXXXX"));
+        if (!mkdtemp(pattern.data()))
+            return {};
+        fallback = pattern;
+    }
+    return QFile::decodeName(fallback) + u'/';
 }
 
 QString singleInstanceLockPath(const QString &name)

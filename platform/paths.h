@@ -14,6 +14,10 @@ QString workDirectory();
 bool ensureWorkDirectory();
 // The user's temporary directory, ending in "/".
 QString temporaryDirectory();
+// A directory of the user's own (mode 0700) in the temporary directory, ending in "/", where
+// downloads are written to be opened: other users can neither read them nor plant a file or
+// link under their names first. Created when missing; empty when none can be had.
+QString userTemporaryDirectory();
 // Lock file "<name>.lock" of a per-user single instance: in $XDG_RUNTIME_DIR, else in the work
 // directory (created when missing).
 QString singleInstanceLockPath(const QString &name);

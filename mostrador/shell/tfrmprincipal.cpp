@@ -1,13 +1,17 @@
 #include "tfrmprincipal.h"
 
 #include "browsercontrol.h"
+#include "desktoplauncher.h"
+#include "paths.h"
 #include "windowgeometry.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 #include <QVBoxLayout>
 
-TFrmPrincipal::TFrmPrincipal(QWebEngineProfile &profile) : WebBrowser1(new BrowserControl(profile, this))
+TFrmPrincipal::TFrmPrincipal(QWebEngineProfile &profile)
+    : WebBrowser1(new BrowserControl(profile, this)), m_keyFilter(*WebBrowser1), m_downloadWindows(*this),
+      m_downloads(profile, m_downloadWindows, platform::openWithAssociatedProgram, platform::userTemporaryDirectory)
 {
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);

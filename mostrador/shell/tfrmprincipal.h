@@ -1,7 +1,10 @@
 #pragma once
 
+#include "backspacefilter.h"
+#include "downloadmanager.h"
 #include "mainwindowcontrols.h"
 #include "mostradorstate.h"
+#include "qtdownloadwindows.h"
 #include "startupsequence.h"
 
 #include <QWidget>
@@ -28,4 +31,10 @@ public:
 
     BrowserControl *WebBrowser1;
     MostradorState state;
+
+private:
+    // The browser's key and download handlers.
+    BackspaceFilter m_keyFilter;
+    QtDownloadWindows m_downloadWindows;
+    DownloadManager m_downloads;
 };

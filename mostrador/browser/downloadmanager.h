@@ -1,0 +1,54 @@
+#pragma once
+
+#include "topcionabrirguardar.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class DownloadProgress;
+class DownloadWindows;
+class QWebEngineDownloadRequest;
+class QWebEngineProfile;
+
+// Every download of the browser profile: the user is asked whether to open or save the file,
+// the browser writes it where the answer says while a progress window is up, and a file to be
+// opened goes to the desktop's associated program once it is complete. The browser keeps
+// running while the windows are up, so downloads overlap: each keeps its own answer, path and
+// progress window.
+class DownloadManager : public QObject {
+public:
+    // Opens a complete file with its associated program.
+    using Opener = std::function<void(const QString &path)>;
+    // The directory files to be opened are written to, ending in "/"; empty when there is none.
+    using Directory = std::function<QString()>;
+
+    DownloadManager(QWebEngineProfile &profile, DownloadWindows &windows, Opener opener, Directory directory);
+    ~DownloadManager() override;
+
+    // The name a download is written under: the last part of the server's suggestion, so that
+    // no name can reach outside the directory it is joined to.
+    static QString fileNamePart(const QString &suggestedName);
+
+private:
+    // One download the user let go ahead.
+    struct Download {
+        QPointer<QWebEngineDownloadRequest> request;
+        TOpcionAbrirGuardar FOpcion;
+        QString FOpenFileName;
+        std::unique_ptr<DownloadProgress> progress;
+    };
+
+    void OnBeforeDownload(QWebEngineDownloadRequest *request);
+    void OnDownloadUpdated(const Download *download);
+    // Where "Abrir" writes a file, clear of the downloads still being written.
+    QString pathToOpen(const QString &directory, const QString &fileName) const;
+
+    DownloadWindows &m_windows;
+    Opener m_opener;
+    Directory m_directory;
+    std::vector<std::unique_ptr<Download>> m_downloads;
+};

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+namespace platform {
+
+// Opens the file with the desktop's default application for its type, through GIO as a file
+// manager does (xdg-open is slow without a desktop environment and often finds nothing).
+// False when no application is associated with the type or it cannot be started.
+bool openWithAssociatedProgram(const QString &path);
+
+} // namespace platform
