@@ -31,6 +31,18 @@ QString DownloadManager::fileNamePart(const QString &suggestedName)
 
 void DownloadManager::OnBeforeDownload(QWebEngineDownloadRequest *raw)
 {
+    // A download that broke off before its target was settled comes back when the browser
+    // resumes it, as a new request under the same id: it keeps its answer, path and window.
+    const auto resumed = std::find_if(m_downloads.begin(), m_downloads.end(), [raw](const std::unique_ptr<Download> &d) {
+        return d->request && d->request->id() == raw->id();
+    });
+    if (resumed != m_downloads.end()) {
+        Download &download = **resumed;
+        disconnect(download.request, nullptr, this, nullptr);
+        continueTo(*raw, download);
+        return;
+    }
+
     // The windows below run the event loop: the browser may drop the request meanwhile.
     const QPointer<QWebEngineDownloadRequest> request(raw);
     const QString fileName = fileNamePart(request->suggestedFileName());
@@ -50,15 +62,21 @@ void DownloadManager::OnBeforeDownload(QWebEngineDownloadRequest *raw)
     if (path.isEmpty() || !request)
         return;
 
-    const QFileInfo target(path);
-    request->setDownloadFileName(target.fileName());
-    request->setDownloadDirectory(target.absolutePath());
-    auto download = std::make_unique<Download>(Download{request, opcion, target.absoluteFilePath(), nullptr});
-    connect(request, &QWebEngineDownloadRequest::isFinishedChanged, this,
-            [this, d = download.get()] { OnDownloadUpdated(d); });
-    request->accept();
-    download->progress = m_windows.mostrarDescarga(target.fileName());
+    auto download = std::make_unique<Download>(Download{request, opcion, QFileInfo(path).absoluteFilePath(), nullptr});
+    continueTo(*request, *download);
+    download->progress = m_windows.mostrarDescarga(QFileInfo(path).fileName());
     m_downloads.push_back(std::move(download));
+}
+
+void DownloadManager::continueTo(QWebEngineDownloadRequest &request, Download &download)
+{
+    const QFileInfo target(download.FOpenFileName);
+    // The name first: a directory set alone makes the browser pick a name of its own.
+    request.setDownloadFileName(target.fileName());
+    request.setDownloadDirectory(target.absolutePath());
+    download.request = &request;
+    connect(&request, &QWebEngineDownloadRequest::isFinishedChanged, this, [this, d = &download] { OnDownloadUpdated(d); });
+    request.accept();
 }
 
 void DownloadManager::OnDownloadUpdated(const Download *download)

@@ -43,6 +43,8 @@ private:
     };
 
     void OnBeforeDownload(QWebEngineDownloadRequest *request);
+    // The browser writes the download to its path.
+    void continueTo(QWebEngineDownloadRequest &request, Download &download);
     void OnDownloadUpdated(const Download *download);
     // Where "Abrir" writes a file, clear of the downloads still being written.
     QString pathToOpen(const QString &directory, const QString &fileName) const;

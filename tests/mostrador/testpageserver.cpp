@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QUrl>
 #include <httplib.h>
 #include <stdexcept>
 
@@ -19,6 +20,20 @@ document.addEventListener('mouseup', e => report('mouseup' + e.button));
 document.addEventListener('contextmenu', () => report('contextmenu'));
 window.addEventListener('load', () => { report('loaded'); report('size' + innerWidth + 'x' + innerHeight); });
 window.addEventListener('resize', () => report('size' + innerWidth + 'x' + innerHeight));
+</script></body></html>
+)";
+
+const char kShop[] = R"(<!DOCTYPE html>
+<html><head><title>Tienda</title>
+<style>body { font: 24px sans-serif; } a { display: block; margin: 40px; font-size: 48px; }</style></head>
+<body><input id="campo" value="abc"><a id="informe" href="/download?name=report.pdf&amp;type=application/pdf">report.pdf</a>
+<script>
+var keys = [];
+window.addEventListener('keydown', e => {
+  keys.push(e.key);
+  fetch('/event?name=' + encodeURIComponent('keys:' + keys.join(' ')));
+}, true);
+window.addEventListener('load', () => fetch('/event?name=shop'));
 </script></body></html>
 )";
 
@@ -52,6 +67,46 @@ TestPageServer::TestPageServer()
         m_events << QString::fromStdString(request.get_param_value("name"));
         response.set_content("", "text/plain");
     });
+    m_server->Get("/tienda", [](const httplib::Request &, httplib::Response &response) {
+        response.set_content(kShop, "text/html; charset=utf-8");
+    });
+    m_server->Get("/download", [this](const httplib::Request &request, httplib::Response &response) {
+        // The name goes out as given, "../" included: what the browser makes of it is its own.
+        const std::string name = request.get_param_value("name");
+        const QByteArray content = downloadContent(QString::fromStdString(name));
+        const QByteArray quoted = QByteArray::fromStdString(name).replace("\\", "\\\\").replace("\"", "\\\"");
+        response.set_header("Content-Disposition", "attachment; filename=\"" + quoted.toStdString() + "\"");
+        const std::string delivery = request.get_param_value("delivery");
+        if (delivery.empty()) {
+            response.set_content(content.toStdString(), request.get_param_value("type"));
+            return;
+        }
+        const bool cut = delivery == "cut";
+        if (cut) {
+            // The browser tries again after a drop: the file is gone by then, so it gives up.
+            const std::lock_guard<std::mutex> guard(m_mutex);
+            if (m_cutNames.contains(QString::fromStdString(name))) {
+                response.status = 404;
+                return;
+            }
+            m_cutNames << QString::fromStdString(name);
+        }
+        response.set_content_provider(
+            content.size(), request.get_param_value("type"),
+            [this, cut, content, name = QString::fromStdString(name)](size_t offset, size_t, httplib::DataSink &sink) {
+                if (cut) {
+                    sink.write(content.constData(), content.size() / 2);
+                    return false;
+                }
+                std::unique_lock<std::mutex> lock(m_mutex);
+                m_released.wait(lock, [&] { return m_stopping || m_releasedNames.contains(name); });
+                lock.unlock();
+                sink.write(content.constData() + offset, content.size() - offset);
+                return true;
+            });
+    });
+    // Held downloads keep their connections busy: room for them beside the page and its reports.
+    m_server->new_task_queue = [] { return new httplib::ThreadPool(16); };
     m_port = m_server->bind_to_any_port("127.0.0.1");
     if (m_port <= 0)
         throw std::runtime_error("the test server cannot listen");
@@ -60,6 +115,11 @@ TestPageServer::TestPageServer()
 
 TestPageServer::~TestPageServer()
 {
+    {
+        const std::lock_guard<std::mutex> guard(m_mutex);
+        m_stopping = true;
+    }
+    m_released.notify_all();
     m_server->stop();
     m_thread.join();
 }
@@ -79,4 +139,26 @@ QByteArray TestPageServer::userAgent() const
 {
     const std::lock_guard<std::mutex> guard(m_mutex);
     return m_userAgent;
+}
+
+QString TestPageServer::downloadUrl(const QString &name, const QString &mimeType, Delivery delivery) const
+{
+    const char *const deliveries[] = {"", "&delivery=held", "&delivery=cut"};
+    return url() + QStringLiteral("download?name=%1&type=%2%3")
+                       .arg(QString::fromLatin1(QUrl::toPercentEncoding(name)), mimeType,
+                            QString::fromLatin1(deliveries[static_cast<int>(delivery)]));
+}
+
+QByteArray TestPageServer::downloadContent(const QString &name)
+{
+    return "contenido de " + name.toUtf8() + QByteArray(4096, '.');
+}
+
+void TestPageServer::release(const QString &name)
+{
+    {
+        const std::lock_guard<std::mutex> guard(m_mutex);
+        m_releasedNames << name;
+    }
+    m_released.notify_all();
 }
