@@ -79,7 +79,7 @@ QString userTemporaryDirectory()
 
     // Another user took the name first: a directory of an unguessable name, kept for the run.
     static QByteArray fallback;
-    if (fallback.isEmpty() || !isOwnPrivateDirectory(fallback)) {
+    if (!fallback.startsWith(QFile::encodeName(base)) || !isOwnPrivateDirectory(fallback)) {
         QByteArray pattern = QFile::encodeName(base + QStringLiteral("XXXXXX"));
         if (!mkdtemp(pattern.data()))
             return {};

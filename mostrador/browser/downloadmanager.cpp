@@ -71,7 +71,6 @@ void DownloadManager::OnBeforeDownload(QWebEngineDownloadRequest *raw)
 void DownloadManager::continueTo(QWebEngineDownloadRequest &request, Download &download)
 {
     const QFileInfo target(download.FOpenFileName);
-    // The name first: a directory set alone makes the browser pick a name of its own.
     request.setDownloadFileName(target.fileName());
     request.setDownloadDirectory(target.absolutePath());
     download.request = &request;
