@@ -268,4 +268,69 @@ TEST_F(MostradorE2eTest, TheBrowserShowsASelfSignedPageAndNoContextMenu)
     EXPECT_TRUE(lockIsFree(copy));
 }
 
+TEST_F(MostradorE2eTest, TheShopPageIgnoresBackspaceAndOpensItsReportWithTheDesktopsViewer)
+{
+    // A stand-in viewer, the desktop's choice for PDF files in this user's own desktop database.
+    const auto write = [](const QString &path, const QByteArray &content) {
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(content) == content.size()) << qPrintable(path);
+    };
+    const QByteArray seen = QFile::encodeName(copy.root() + QStringLiteral("/seen"));
+    const QString viewer = copy.root() + QStringLiteral("/viewer");
+    write(viewer, "#!/bin/sh\ncp \"$1\" " + seen + ".pdf\necho \"$1\" > " + seen + ".tmp\nmv " + seen + ".tmp " + seen +
+                      ".txt\n");
+    QFile::setPermissions(viewer, QFileDevice::Permissions(0x7755));
+    const QString home = Kiosk::homeDir(copy);
+    write(home + QStringLiteral("/.local/share/applications/viewer.desktop"),
+          "[Desktop Entry]\nType=Application\nName=Viewer\nExec=" + QFile::encodeName(viewer) +
+              " %f\nMimeType=application/pdf;\n");
+    write(home + QStringLiteral("/.config/mimeapps.list"), "[Default Applications]\napplication/pdf=viewer.desktop\n");
+    QDir().mkpath(copy.root() + QStringLiteral("/tmp"));
+
+    const TestPageServer server;
+    const XvfbServer xvfb;
+    const XWindows x(xvfb.display());
+    QProcessEnvironment env;
+    env.insert(QStringLiteral("MOSTRADOR_TEST_URL"), server.url() + QStringLiteral("tienda"));
+    env.insert(QStringLiteral("TMPDIR"), copy.root() + QStringLiteral("/tmp"));
+    Kiosk kiosk(copy, xvfb.display(), kTestShell, env);
+    ASSERT_TRUE(waitUntil([&] { return server.events().contains(QStringLiteral("shop")); }, 30000))
+        << kiosk.standardError().constData();
+    const QString window = waitForWindow(x, kiosk.pid());
+    ASSERT_FALSE(window.isEmpty());
+
+    // Backspace outside the text field never reaches the page; the next key does.
+    x.click(window, QPoint(900, 700), 1);
+    x.key(window, {QStringLiteral("BackSpace"), QStringLiteral("shift")});
+    ASSERT_TRUE(waitUntil([&] { return !server.events().filter(QStringLiteral("Shift")).isEmpty(); }, 10000))
+        << server.events().join(u',').toStdString();
+    EXPECT_TRUE(server.events().filter(QStringLiteral("Backspace")).isEmpty()) << server.events().join(u',').toStdString();
+
+    // The report: the question, "Abrir" (the button with the focus), then the viewer.
+    x.click(window, QPoint(512, 350), 1);
+    const QString question = waitForWindow(x, kiosk.pid(), [&](const QString &w) { return w != window; });
+    ASSERT_FALSE(question.isEmpty());
+    EXPECT_EQ(x.name(question), QStringLiteral("Descargar fichero"));
+    EXPECT_EQ(x.geometry(question).size(), QSize(424, 164));
+    x.key(question, {QStringLiteral("Return")});
+    ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(QFile::decodeName(seen + ".txt")); }, 30000))
+        << kiosk.standardError().constData();
+
+    const QString dir = copy.root() + QStringLiteral("/tmp/ZelvoraMostrador-%1").arg(geteuid());
+    QFile seenPath(QFile::decodeName(seen + ".txt"));
+    ASSERT_TRUE(seenPath.open(QIODevice::ReadOnly));
+    EXPECT_EQ(seenPath.readAll().trimmed(), QFile::encodeName(dir + QStringLiteral("/report.pdf")));
+    QFile seenFile(QFile::decodeName(seen + ".pdf"));
+    ASSERT_TRUE(seenFile.open(QIODevice::ReadOnly));
+    EXPECT_EQ(seenFile.readAll(), TestPageServer::downloadContent(QStringLiteral("report.pdf")));
+    EXPECT_EQ(QFileInfo(dir).permissions() & 0x7000, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    // The question and the progress window are gone; the kiosk goes on.
+    EXPECT_TRUE(waitUntil([&] { return x.visibleWindowsOf(kiosk.pid()) == QStringList{window}; }, 10000));
+
+    x.close(window);
+    ASSERT_TRUE(kiosk.waitForExit());
+    EXPECT_EQ(kiosk.exitCode(), 0);
+}
+
 } // namespace

@@ -25,7 +25,8 @@ window.addEventListener('resize', () => report('size' + innerWidth + 'x' + inner
 
 const char kShop[] = R"(<!DOCTYPE html>
 <html><head><title>Tienda</title>
-<style>body { font: 24px sans-serif; } a { display: block; margin: 40px; font-size: 48px; }</style></head>
+<style>body { font: 24px sans-serif; }
+#informe { position: absolute; left: 0; right: 0; top: 200px; height: 300px; font-size: 48px; text-align: center; }</style></head>
 <body><input id="campo" value="abc"><a id="informe" href="/download?name=report.pdf&amp;type=application/pdf">report.pdf</a>
 <script>
 var keys = [];

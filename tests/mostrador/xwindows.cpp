@@ -74,6 +74,12 @@ void XWindows::click(const QString &window, QPoint at, int button) const
                                     QString::number(button)});
 }
 
+void XWindows::key(const QString &window, const QStringList &keys) const
+{
+    run(QStringLiteral("xdotool"), QStringList{QStringLiteral("windowfocus"), QStringLiteral("--sync"), window,
+                                               QStringLiteral("key")} + keys);
+}
+
 QImage XWindows::capture(const QString &window) const
 {
     return QImage::fromData(run(QStringLiteral("import"), {QStringLiteral("-window"), window, QStringLiteral("png:-")}),

@@ -22,6 +22,8 @@ public:
     // Asks the window to close, as a window manager's close button does.
     void close(const QString &window) const;
     void click(const QString &window, QPoint at, int button) const;
+    // Gives the window the keyboard focus and types `keys` (xdotool's key names).
+    void key(const QString &window, const QStringList &keys) const;
     // What the window shows now.
     QImage capture(const QString &window) const;
     // Saves the whole screen as a PNG file.
