@@ -49,28 +49,23 @@ public:
     std::unique_ptr<DownloadProgress> mostrarDescarga(const QString &fileName) override
     {
         progress.push_back(std::make_shared<Progress>(Progress{fileName}));
-        return std::make_unique<Window>(progress.back(), m_leftToUser);
+        return std::make_unique<Window>(progress.back());
     }
 
 private:
     class Window : public DownloadProgress {
     public:
-        Window(std::shared_ptr<Progress> record, std::vector<std::unique_ptr<DownloadProgress>> &left)
-            : m_record(std::move(record)), m_left(left)
-        {
-        }
+        explicit Window(std::shared_ptr<Progress> record) : m_record(std::move(record)) {}
         ~Window() override { m_record->alive = false; }
         void leaveToUser() override
         {
             m_record->leftToUser = true;
-            m_left.emplace_back(this);
+            delete this; // as if the user closed it at once
         }
 
     private:
         std::shared_ptr<Progress> m_record;
-        std::vector<std::unique_ptr<DownloadProgress>> &m_left;
     };
-    std::vector<std::unique_ptr<DownloadProgress>> m_leftToUser;
 };
 
 class DownloadsTest : public testing::Test {
@@ -210,7 +205,7 @@ TEST_F(DownloadsTest, TheAnswerDecidesWhereTheFileGoesAndWhetherItIsOpened)
         // left for the user to close.
         ASSERT_EQ(windows.progress.size(), wentAhead ? 1u : 0u);
         if (wentAhead) {
-            EXPECT_EQ(windows.progress.front()->alive, !c.written);
+            EXPECT_EQ(windows.progress.front()->alive || windows.progress.front()->leftToUser, !c.written);
         }
     }
 }
