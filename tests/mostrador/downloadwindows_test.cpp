@@ -75,9 +75,18 @@ TEST_F(DownloadWindowsTest, TheSaveDialogReplacesAnExistingFileWithoutAsking)
     QTemporaryDir dir;
     const QString existing = dir.filePath(QStringLiteral("report.pdf"));
     QFile(existing).open(QIODevice::WriteOnly);
+    // A question about replacing the file would come up inside the dialog's accept().
+    bool asked = false;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            asked = true;
+            box->button(QMessageBox::Yes)->click();
+        }
+    });
+    watcher.start(10);
     for (const bool confirm : {true, false}) {
         SCOPED_TRACE(confirm);
-        bool asked = false;
         whenUp<QFileDialog>([&](QFileDialog &dialog) {
             EXPECT_EQ(dialog.nameFilters(), QStringList{QStringLiteral("Todos archivos (*)")});
             EXPECT_EQ(QFileInfo(dialog.selectedFiles().value(0)).fileName(), QStringLiteral("report.pdf"));
@@ -87,13 +96,6 @@ TEST_F(DownloadWindowsTest, TheSaveDialogReplacesAnExistingFileWithoutAsking)
             }
             dialog.setDirectory(dir.path());
             dialog.selectFile(existing);
-            // A question about replacing the file would come up inside accept().
-            QTimer::singleShot(0, [&] {
-                if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                    asked = true;
-                    box->done(QMessageBox::Yes);
-                }
-            });
             QMetaObject::invokeMethod(&dialog, "accept");
         });
         EXPECT_EQ(windows.elegirDestino(QStringLiteral("report.pdf")), confirm ? std::optional(existing) : std::nullopt);
