@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <cerrno>
+#include <optional>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -54,6 +55,22 @@ bool rewriteInPlace(const QByteArray &path, const QByteArray &bytes)
            fd.close();
 }
 
+// The process's umask, read without changing it: umask() can only be read by setting it,
+// which for a moment would narrow or widen the files every other thread creates.
+std::optional<mode_t> currentUmask()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray all = status.readAll();
+    const qsizetype at = all.indexOf("\nUmask:");
+    if (at < 0)
+        return std::nullopt;
+    bool ok = false;
+    const mode_t mask = all.mid(at + 7, all.indexOf('\n', at + 1) - at - 7).trimmed().toUInt(&ok, 8);
+    return ok ? std::optional<mode_t>(mask & 0777) : std::nullopt;
+}
+
 } // namespace
 
 bool writeFileAtomically(const QString &filePath, const QByteArray &bytes)
@@ -81,9 +98,9 @@ bool writeFileAtomically(const QString &filePath, const QByteArray &bytes)
             return rewriteInPlace(path, bytes);
         }
     } else if (ok) {
-        const mode_t mask = umask(0);
-        umask(mask);
-        ok = fchmod(fd.get(), 0666 & ~mask) == 0;
+        // Unknown umask: the file stays as created, readable by its owner only.
+        if (const std::optional<mode_t> mask = currentUmask())
+            ok = fchmod(fd.get(), 0666 & ~*mask) == 0;
     }
     ok = ok && fsync(fd.get()) == 0;
     ok = fd.close() && ok;

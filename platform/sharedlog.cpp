@@ -1,0 +1,110 @@
+#include "sharedlog.h"
+
+#include <QFile>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1) : m_fd(fd) {}
+    ~Descriptor() { reset(); }
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+    int get() const { return m_fd; }
+    void reset(int fd = -1)
+    {
+        if (m_fd >= 0)
+            close(m_fd);
+        m_fd = fd;
+    }
+
+private:
+    int m_fd;
+};
+
+// Opens a regular file for `access`, creating it with mode 0666 when it is missing. Never
+// follows a link, and never blocks on a FIFO planted in its place.
+int openShared(const QByteArray &path, int access)
+{
+    const int flags = access | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+    int fd = open(path.constData(), flags);
+    if (fd < 0 && errno == ENOENT) {
+        fd = open(path.constData(), flags | O_CREAT | O_EXCL, 0666);
+        if (fd >= 0)
+            fchmod(fd, 0666); // the umask would keep the other users out
+        else if (errno == EEXIST)
+            fd = open(path.constData(), flags); // another program made it meanwhile
+    }
+    struct stat st;
+    if (fd >= 0 && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool writeAll(int fd, const char *p, qsizetype left)
+{
+    while (left > 0) {
+        const ssize_t n = write(fd, p, left);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        left -= n;
+    }
+    return true;
+}
+
+// Another user's log in a shared (sticky) directory cannot be renamed: its content moves to the
+// previous generation instead, and the file is emptied. The files stay whose they are.
+bool copyToPrevious(int log, const QByteArray &previousPath)
+{
+    const Descriptor previous(openShared(previousPath, O_WRONLY));
+    if (previous.get() < 0 || ftruncate(previous.get(), 0) != 0)
+        return false;
+    char buffer[65536];
+    off_t offset = 0;
+    for (;;) {
+        const ssize_t n = pread(log, buffer, sizeof buffer, offset);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break;
+        if (!writeAll(previous.get(), buffer, n))
+            return false;
+        offset += n;
+    }
+    return ftruncate(log, 0) == 0;
+}
+
+} // namespace
+
+bool appendToSharedLog(const QString &filePath, const QByteArray &bytes, qint64 rotationSize)
+{
+    const QByteArray path = QFile::encodeName(filePath);
+    Descriptor log(openShared(path, O_RDWR | O_APPEND));
+    if (log.get() < 0)
+        return false;
+    struct stat st;
+    if (fstat(log.get(), &st) == 0 && st.st_size > rotationSize) {
+        const QByteArray previous = path + ".1";
+        if (rename(path.constData(), previous.constData()) == 0)
+            log.reset(openShared(path, O_RDWR | O_APPEND));
+        else
+            copyToPrevious(log.get(), previous); // failing that, the big file goes on growing
+        if (log.get() < 0)
+            return false;
+    }
+    return writeAll(log.get(), bytes.constData(), bytes.size());
+}
+
+} // namespace platform
