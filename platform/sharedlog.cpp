@@ -27,9 +27,9 @@ private:
     int m_fd;
 };
 
-// Opens a regular file for `access`, creating it with mode 0666 when it is missing. Never
-// follows a link, and never blocks on a FIFO planted in its place.
-int openShared(const QByteArray &path, int access)
+// Opens a regular file for `access`, creating it with mode 0666 when it is missing, and reads
+// its status into `st`. Never follows a link, and never blocks on a FIFO planted in its place.
+int openShared(const QByteArray &path, int access, struct stat &st)
 {
     const int flags = access | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
     int fd = open(path.constData(), flags);
@@ -40,7 +40,6 @@ int openShared(const QByteArray &path, int access)
         else if (errno == EEXIST)
             fd = open(path.constData(), flags); // another program made it meanwhile
     }
-    struct stat st;
     if (fd >= 0 && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
         close(fd);
         return -1;
@@ -66,7 +65,8 @@ bool writeAll(int fd, const char *p, qsizetype left)
 // previous generation instead, and the file is emptied. The files stay whose they are.
 bool copyToPrevious(int log, const QByteArray &previousPath)
 {
-    const Descriptor previous(openShared(previousPath, O_WRONLY));
+    struct stat st;
+    const Descriptor previous(openShared(previousPath, O_WRONLY, st));
     if (previous.get() < 0 || ftruncate(previous.get(), 0) != 0)
         return false;
     char buffer[65536];
@@ -91,14 +91,14 @@ bool copyToPrevious(int log, const QByteArray &previousPath)
 bool appendToSharedLog(const QString &filePath, const QByteArray &bytes, qint64 rotationSize)
 {
     const QByteArray path = QFile::encodeName(filePath);
-    Descriptor log(openShared(path, O_RDWR | O_APPEND));
+    struct stat st;
+    Descriptor log(openShared(path, O_RDWR | O_APPEND, st));
     if (log.get() < 0)
         return false;
-    struct stat st;
-    if (fstat(log.get(), &st) == 0 && st.st_size > rotationSize) {
+    if (st.st_size > rotationSize) {
         const QByteArray previous = path + ".1";
         if (rename(path.constData(), previous.constData()) == 0)
-            log.reset(openShared(path, O_RDWR | O_APPEND));
+            log.reset(openShared(path, O_RDWR | O_APPEND, st));
         else
             copyToPrevious(log.get(), previous); // failing that, the big file goes on growing
         if (log.get() < 0)
