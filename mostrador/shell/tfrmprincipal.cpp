@@ -8,8 +8,10 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
-TFrmPrincipal::TFrmPrincipal(QWebEngineProfile &profile) : WebBrowser1(new BrowserControl(profile, this))
+TFrmPrincipal::TFrmPrincipal(QWebEngineProfile &profile)
 {
+    // Created once every member exists: adding it already sends the window events.
+    WebBrowser1 = new BrowserControl(profile, this);
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
     // The browser fills the client area and follows the window's moves and size changes.
@@ -53,7 +55,7 @@ bool TFrmPrincipal::event(QEvent *event)
     // The window manager moves the client area into its frame once it has drawn one; a user's
     // own moves and resizes leave the frame as it was and keep their result.
     const QEvent::Type type = event->type();
-    if (m_outer && (type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show) && windowHandle() &&
+    if ((type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show) && m_outer && windowHandle() &&
         windowHandle()->frameMargins() != m_frame)
         fitInsideFrame();
     return QWidget::event(event);

@@ -29,7 +29,7 @@ public:
     void applyGeometry(const WindowGeometry &geometry) override;
     void setCaption(const QString &caption) override;
 
-    BrowserControl *WebBrowser1;
+    BrowserControl *WebBrowser1 = nullptr;
     MostradorState state;
 
 protected:
