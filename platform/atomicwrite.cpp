@@ -1,9 +1,11 @@
 #include "atomicwrite.h"
 
+#include "filedescriptor.h"
+
 #include <QFile>
 #include <cerrno>
-#include <optional>
 #include <cstdlib>
+#include <optional>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,48 +13,14 @@
 namespace platform {
 namespace {
 
-bool writeAll(int fd, const QByteArray &bytes)
-{
-    const char *p = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = write(fd, p, left);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        p += n;
-        left -= n;
-    }
-    return true;
-}
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor() { if (m_fd >= 0) ::close(m_fd); }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-    int get() const { return m_fd; }
-    bool close()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
-};
-
 bool rewriteInPlace(const QByteArray &path, const QByteArray &bytes)
 {
-    Descriptor fd(open(path.constData(), O_WRONLY | O_CLOEXEC));
+    FileDescriptor fd(open(path.constData(), O_WRONLY | O_CLOEXEC));
     if (fd.get() < 0)
         return false;
     // Write first, cut after: an interruption leaves the old tail, never an empty file.
-    return writeAll(fd.get(), bytes) && ftruncate(fd.get(), bytes.size()) == 0 && fsync(fd.get()) == 0 &&
-           fd.close();
+    return fd.writeAll(bytes.constData(), bytes.size()) && ftruncate(fd.get(), bytes.size()) == 0 &&
+           fsync(fd.get()) == 0 && fd.close();
 }
 
 // The process's umask, read without changing it: umask() can only be read by setting it,
@@ -85,11 +53,11 @@ bool writeFileAtomically(const QString &filePath, const QByteArray &bytes)
         return false;
 
     QByteArray tempName = path + ".XXXXXX";
-    Descriptor fd(mkostemp(tempName.data(), O_CLOEXEC));
+    FileDescriptor fd(mkostemp(tempName.data(), O_CLOEXEC));
     if (fd.get() < 0)
         return exists && rewriteInPlace(path, bytes);
 
-    bool ok = writeAll(fd.get(), bytes);
+    bool ok = fd.writeAll(bytes.constData(), bytes.size());
     if (ok && exists) {
         ok = fchmod(fd.get(), original.st_mode & 07777) == 0;
         if (ok && (original.st_uid != geteuid() || original.st_gid != getegid()) &&

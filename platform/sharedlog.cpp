@@ -1,5 +1,7 @@
 #include "sharedlog.h"
 
+#include "filedescriptor.h"
+
 #include <QFile>
 #include <cerrno>
 #include <fcntl.h>
@@ -8,24 +10,6 @@
 
 namespace platform {
 namespace {
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd = -1) : m_fd(fd) {}
-    ~Descriptor() { reset(); }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-    int get() const { return m_fd; }
-    void reset(int fd = -1)
-    {
-        if (m_fd >= 0)
-            close(m_fd);
-        m_fd = fd;
-    }
-
-private:
-    int m_fd;
-};
 
 // Opens a regular file for `access`, creating it with mode 0666 when it is missing, and reads
 // its status into `st`. Never follows a link, and never blocks on a FIFO planted in its place.
@@ -47,26 +31,12 @@ int openShared(const QByteArray &path, int access, struct stat &st)
     return fd;
 }
 
-bool writeAll(int fd, const char *p, qsizetype left)
-{
-    while (left > 0) {
-        const ssize_t n = write(fd, p, left);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        p += n;
-        left -= n;
-    }
-    return true;
-}
-
 // Another user's log in a shared (sticky) directory cannot be renamed: its content moves to the
 // previous generation instead, and the file is emptied. The files stay whose they are.
 bool copyToPrevious(int log, const QByteArray &previousPath)
 {
     struct stat st;
-    const Descriptor previous(openShared(previousPath, O_WRONLY, st));
+    const FileDescriptor previous(openShared(previousPath, O_WRONLY, st));
     if (previous.get() < 0 || ftruncate(previous.get(), 0) != 0)
         return false;
     char buffer[65536];
@@ -79,7 +49,7 @@ bool copyToPrevious(int log, const QByteArray &previousPath)
             return false;
         if (n == 0)
             break;
-        if (!writeAll(previous.get(), buffer, n))
+        if (!previous.writeAll(buffer, n))
             return false;
         offset += n;
     }
@@ -92,7 +62,7 @@ bool appendToSharedLog(const QString &filePath, const QByteArray &bytes, qint64 
 {
     const QByteArray path = QFile::encodeName(filePath);
     struct stat st;
-    Descriptor log(openShared(path, O_RDWR | O_APPEND, st));
+    FileDescriptor log(openShared(path, O_RDWR | O_APPEND, st));
     if (log.get() < 0)
         return false;
     if (st.st_size > rotationSize) {
@@ -104,7 +74,7 @@ bool appendToSharedLog(const QString &filePath, const QByteArray &bytes, qint64 
         if (log.get() < 0)
             return false;
     }
-    return writeAll(log.get(), bytes.constData(), bytes.size());
+    return log.writeAll(bytes.constData(), bytes.size());
 }
 
 } // namespace platform
