@@ -232,7 +232,7 @@ TEST_F(RunTest, FailuresShowTheirBoxAndLogTheirClass)
          QStringLiteral("ZVR:LIB&2000&0&0&&0&&1") + QString(60000, u'x'), TFrmPrincipal::Outcome::Ended,
          QStringLiteral("Error"), QStringLiteral("Se produjo un error en la impresión"),
          {QStringLiteral("] ERROR EXCEPTION - Se produjo un error en la impresión - Los parametros de lineas de ticket "
-                         "y codigos de barras parecen no coincidir. Mensaje error: El texto de las lineas del trabajo "
+                         "y codigos de barras parecen no coincidir. Mensaje error: El texto de las líneas del trabajo "
                          "supera el máximo de 1048576 caracteres\r\n")}},
         {"malformed escape", "[PRINTER_CONFIG]\nPRINTER=0\nPAPER=1\nGENERICTEXTONLY=1\n", QString(),
          QStringLiteral("ZVR:LIB%2"), TFrmPrincipal::Outcome::ShowMainWindow, QStringLiteral("Ticketera"),

@@ -95,7 +95,7 @@ void PrintStringReader::checkJobText() const
                 for (const QString &line : *lines)
                     text += line.size();
             if (text > kMaxTextPerJob)
-                throw ConversionError(QStringLiteral("El texto de las lineas del trabajo supera el máximo de %1 caracteres")
+                throw ConversionError(QStringLiteral("El texto de las líneas del trabajo supera el máximo de %1 caracteres")
                                           .arg(kMaxTextPerJob));
         }
     } catch (const ListIndexError &) {
