@@ -14,7 +14,7 @@ packages=(
   libjpeg62-turbo-dev libpng-dev zlib1g-dev
   libgtest-dev libgmock-dev googletest
   clang libclang-rt-14-dev
-  xvfb xauth xdotool x11-utils x11-apps imagemagick libx11-dev python3
+  xvfb xauth xdotool x11-utils x11-apps imagemagick libx11-dev python3 openbox
   poppler-utils openssl util-linux procps locales hyperfine time
   fonts-dejavu-core
 )

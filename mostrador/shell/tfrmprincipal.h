@@ -3,8 +3,11 @@
 #include "mainwindowcontrols.h"
 #include "mostradorstate.h"
 #include "startupsequence.h"
+#include "windowgeometry.h"
 
+#include <QMargins>
 #include <QWidget>
+#include <optional>
 
 class ApplicationWindows;
 class BrowserControl;
@@ -26,6 +29,17 @@ public:
     void applyGeometry(const WindowGeometry &geometry) override;
     void setCaption(const QString &caption) override;
 
-    BrowserControl *WebBrowser1;
+    BrowserControl *WebBrowser1 = nullptr;
     MostradorState state;
+
+protected:
+    bool event(QEvent *event) override;
+
+private:
+    // The sizes are those of the outer window: the client area gets them less the frame, which
+    // a window manager only makes known once the window is on the screen.
+    void fitInsideFrame();
+
+    std::optional<WindowGeometry> m_outer;
+    QMargins m_frame;
 };
