@@ -16,7 +16,6 @@ using Clock = std::chrono::steady_clock;
 constexpr char kUserAgent[] = "Mozilla/3.0 (compatible; Indy Library)";
 constexpr char kMainWindowAccept[] = "Accept: text/html, */*";
 constexpr char kPrivateAccept[] = "Accept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8";
-constexpr char kFormContentType[] = "Content-Type: application/x-www-form-urlencoded";
 // Where the system the kiosk was designed for gives up a connection attempt; Linux alone waits
 // about 127 s, which would hold the start-up for minutes per unreachable address.
 constexpr long kConnectTimeoutMs = 21000;
@@ -157,13 +156,12 @@ HttpClient::HttpClient(Kind kind, int readTimeoutMs, bool followRedirects)
     initialiseLibrary();
     m_session->multi.reset(curl_multi_init());
     m_session->easy.reset(curl_easy_init());
-    curl_slist *headers = nullptr;
-    for (const char *header : {kind == Kind::MainWindow ? kMainWindowAccept : kPrivateAccept, kFormContentType,
-                               "Expect:"}) {
-        curl_slist *longer = curl_slist_append(headers, header);
-        if (!longer)
-            break;
-        headers = longer;
+    // libcurl sends "Content-Type: application/x-www-form-urlencoded" with every POST of fields,
+    // the empty ones included, and not with the GET that follows a 301, 302 or 303.
+    curl_slist *headers = curl_slist_append(nullptr, kind == Kind::MainWindow ? kMainWindowAccept : kPrivateAccept);
+    if (headers && !curl_slist_append(headers, "Expect:")) {
+        curl_slist_free_all(headers);
+        headers = nullptr;
     }
     m_session->headers.reset(headers);
 
