@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -32,6 +33,9 @@ Connection::Connection(int socket, std::chrono::milliseconds readTimeout) : m_so
                         static_cast<suseconds_t>(readTimeout.count() % 1000 * 1000)};
     setsockopt(m_socket, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
     setsockopt(m_socket, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+    // Answers go out in several small writes; none should wait for the client's acknowledgement.
+    const int on = 1;
+    setsockopt(m_socket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
 }
 
 Connection::~Connection()
