@@ -57,6 +57,14 @@ struct Exchange {
     QString failure; // why a callback ended the transfer
 };
 
+// A new connection attempt begins (the first, or one after a redirect): until it is made, only the
+// connection time-out applies.
+int onNewSocket(void *data, curl_socket_t, curlsocktype)
+{
+    static_cast<Exchange *>(data)->requestUnderWay = false;
+    return CURL_SOCKOPT_OK;
+}
+
 // A connection is made (or reused) and the request is about to go: the connection attempt is
 // over and the answer's time limits start.
 int onRequestReady(void *data, char *, char *, int, int)
@@ -184,6 +192,7 @@ HttpClient::HttpClient(Kind kind, int readTimeoutMs, bool followRedirects)
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 0L);
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 0L);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, kConnectTimeoutMs);
+    curl_easy_setopt(easy, CURLOPT_SOCKOPTFUNCTION, onNewSocket);
     curl_easy_setopt(easy, CURLOPT_PREREQFUNCTION, onRequestReady);
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, onHeader);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, onBody);
@@ -241,6 +250,7 @@ QString HttpClient::post(const QString &url, const QStringList &form)
     curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
     curl_easy_setopt(easy, CURLOPT_POSTFIELDS, body.constData());
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, m_followRedirects ? 1L : 0L);
+    curl_easy_setopt(easy, CURLOPT_SOCKOPTDATA, &exchange);
     curl_easy_setopt(easy, CURLOPT_PREREQDATA, &exchange);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, &exchange);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &exchange);

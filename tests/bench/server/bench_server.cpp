@@ -4,6 +4,7 @@
 // start-up is not counted. Then how long the client takes to give up a silent and a trickling
 // server. Optional argument: the number of round trips per figure (default 50).
 #include "centralserver.h"
+#include "droppingport.h"
 #include "httpclient.h"
 #include "httperror.h"
 
@@ -109,5 +110,9 @@ int main(int argc, char **argv)
     ms = givingUp(trickled, server.httpUrl() + QStringLiteral("/trickle"), message);
     std::printf("server sending a byte every 500 ms, answer time limit 3000 ms: given up after %.0f ms (%s)\n", ms,
                 qPrintable(message));
+    const DroppingPort dropping;
+    HttpClient unreachable(HttpClient::Kind::Private, 5000);
+    ms = givingUp(unreachable, QStringLiteral("http://127.0.0.1:%1/").arg(dropping.port()), message);
+    std::printf("port that drops connection attempts: given up after %.0f ms (%s)\n", ms, qPrintable(message));
     return 0;
 }
