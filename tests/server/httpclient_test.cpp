@@ -7,6 +7,8 @@
 #include "httperror.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <optional>
@@ -123,6 +125,11 @@ struct OutcomeCase {
 TEST(HttpExchange, AnswersRedirectsAndTls)
 {
     const QByteArray utf8 = "\xC3\xA9";
+    QTemporaryDir dir;
+    QFile tooLong(dir.filePath(QStringLiteral("too-long")));
+    ASSERT_TRUE(tooLong.open(QIODevice::WriteOnly));
+    tooLong.write(QByteArray(16 * 1024 * 1024 + 1, 'x'));
+    tooLong.close();
     const OutcomeCase cases[] = {
         {"404", {"--route", "/x", "--status", "404"}, "/x", true, false, "404 Not Found", {"POST http /x a=1"}},
         {"204", {"--route", "/x", "--status", "204", "--body", "no"}, "/x", false, true, "", {"POST http /x a=1"}},
@@ -133,6 +140,8 @@ TEST(HttpExchange, AnswersRedirectsAndTls)
         {"iso-8859-1 declared", {"--route", "/x", "--body", "\xE9", "--content-type", "text/html; charset=iso-8859-1"},
          "/x", false, true, "é", {"POST http /x a=1"}},
         {"none declared", {"--route", "/x", "--body", utf8}, "/x", false, true, "Ã©", {"POST http /x a=1"}},
+        {"longer than 16 MiB", {"--route", "/x", "--body-file", QFile::encodeName(tooLong.fileName())}, "/x", false,
+         false, "longer than 16777216 bytes", {"POST http /x a=1"}},
         {"302 followed", {"--route", "/x", "--status", "302", "--redirect", "{http}/VANTO/mostradorVersion.htm"}, "/x",
          true, true, "1.0", {"POST http /x a=1", "GET http /VANTO/mostradorVersion.htm "}},
         {"302 refused", {"--route", "/x", "--status", "302", "--redirect", "{http}/VANTO/mostradorVersion.htm"}, "/x",
