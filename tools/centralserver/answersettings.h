@@ -4,6 +4,7 @@
 
 // A route's answer as the command line sets it.
 struct AnswerSettings {
+    std::string scheme;                    // "http" or "https": answers on that scheme only
     int status = 200;
     std::string body;
     std::string contentType = "text/html"; // empty: no Content-Type header

@@ -16,6 +16,7 @@ listens.
   --route PATH             answer PATH as the answer options after it say (200, empty body);
                            PATH without --route keeps its built-in answer, others get 404
 Answer options:
+  --scheme http|https      answer on that scheme only (the other keeps its answer)
   --status N               status code (200)
   --body TEXT, --body-file FILE
   --content-type TYPE      Content-Type, with or without charset ("text/html"; "" sends none)
@@ -82,7 +83,11 @@ ServerSettings parseCommandLine(int argc, char **argv)
             settings.recordPath = value();
         else if (option == "--route")
             settings.routes.emplace_back(value(), AnswerSettings{});
-        else if (option == "--status")
+        else if (option == "--scheme") {
+            answer().scheme = value();
+            if (answer().scheme != "http" && answer().scheme != "https")
+                throw std::invalid_argument("--scheme takes http or https");
+        } else if (option == "--status")
             answer().status = number(option, value());
         else if (option == "--body")
             answer().body = value();

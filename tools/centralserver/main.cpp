@@ -54,7 +54,7 @@ int main(int argc, char **argv)
     try {
         RoutingTable routes = builtInRoutes();
         for (const auto &[path, answer] : settings.routes)
-            routes.add(path, std::make_shared<ConfiguredAnswer>(answer));
+            routes.add(path, std::make_shared<ConfiguredAnswer>(answer), answer.scheme);
         RequestLog log(settings.recordPath);
         const TlsContext tls(settings.certificateName, settings.tls13Only);
         RecordingServer http(routes, log, nullptr);

@@ -62,9 +62,10 @@ void RecordingServer::answer(const httplib::Request &request, httplib::Response 
     const std::string &captured = connection.captured();
     const size_t headEnd = captured.find("\r\n\r\n");
     const std::string head = headEnd == std::string::npos ? captured : captured.substr(0, headEnd + 4);
-    m_log.record(m_tls ? "https" : "http", request.method, request.target, head, request.body);
+    const std::string scheme = m_tls ? "https" : "http";
+    m_log.record(scheme, request.method, request.target, head, request.body);
 
-    const Route *route = m_routes.find(request.path);
+    const Route *route = m_routes.find(scheme, request.path);
     if (!route) {
         response.status = 404;
         response.set_content("Not Found", "text/plain");
