@@ -7,7 +7,7 @@ struct AnswerSettings {
     std::string scheme;                    // "http" or "https": answers on that scheme only
     int status = 200;
     std::string body;
-    std::string contentType = "text/html"; // empty: no Content-Type header
+    std::string contentType = "text/html";
     int delayMs = 0;                       // before the answer's first byte
     bool neverAnswer = false;              // keeps the connection open without answering
     int trickleMs = 0;                     // sends the body one byte every so many milliseconds

@@ -19,7 +19,7 @@ Answer options:
   --scheme http|https      answer on that scheme only (the other keeps its answer)
   --status N               status code (200)
   --body TEXT, --body-file FILE
-  --content-type TYPE      Content-Type, with or without charset ("text/html"; "" sends none)
+  --content-type TYPE      Content-Type, with or without charset ("text/html")
   --delay-ms N             wait before answering
   --never-answer           read the request and keep the connection open without answering
   --trickle-ms N           send the body one byte every N milliseconds

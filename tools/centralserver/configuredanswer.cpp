@@ -47,8 +47,6 @@ void ConfiguredAnswer::serve(const httplib::Request &request, httplib::Response 
                                           std::this_thread::sleep_for(pause);
                                           return sink.write(body.data() + offset, 1);
                                       });
-    } else if (m_settings.contentType.empty()) {
-        response.body = m_settings.body;
     } else {
         response.set_content(m_settings.body, m_settings.contentType);
     }

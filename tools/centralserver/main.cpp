@@ -44,6 +44,10 @@ int bindPort(RecordingServer &server, const std::string &address, int port)
 int main(int argc, char **argv)
 {
     std::signal(SIGPIPE, SIG_IGN);
+    if (argc == 2 && std::string(argv[1]) == "--help") {
+        std::cout << kUsage;
+        return 0;
+    }
     ServerSettings settings;
     try {
         settings = parseCommandLine(argc, argv);
