@@ -10,7 +10,7 @@ packages=(
   libgl-dev libxkbcommon-dev
   libcups2-dev cups cups-daemon cups-client cups-bsd printer-driver-cups-pdf
   libzint-dev zbar-tools cups-filters
-  libcurl4-openssl-dev libssl-dev libcpp-httplib-dev
+  libcurl4-openssl-dev libssl-dev libcpp-httplib-dev curl iproute2
   libjpeg62-turbo-dev libpng-dev zlib1g-dev
   libgtest-dev libgmock-dev googletest
   clang libclang-rt-14-dev
