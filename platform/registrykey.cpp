@@ -322,8 +322,11 @@ int RegistryKey::writeLine(const QString &valueName, const QByteArray &entry)
     if (!replaced)
         current.append(entry);
 
+    const QByteArray content = current.join('\n') + '\n';
+    if (content.size() > kMaxFileSize)
+        return EFBIG;
     errno = 0;
-    if (!writeFileAtomically(m_path, current.join('\n') + '\n', FileAccess::OwnerOnly))
+    if (!writeFileAtomically(m_path, content, FileAccess::OwnerOnly))
         return errno ? errno : EIO;
     m_lines = std::move(current);
     return 0;

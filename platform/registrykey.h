@@ -46,8 +46,8 @@ public:
     int writeDword(const QString &valueName, quint32 number);
 
     static QString errorText(int code);
-    // Largest key file read; a larger one is refused with EFBIG.
-    static constexpr qsizetype kMaxFileSize = 1 << 20;
+    // Largest key file: a larger one is neither read nor written (EFBIG).
+    static constexpr qsizetype kMaxFileSize = 4 << 20;
 
 private:
     int load(const QByteArray &path, QByteArrayList *lines) const;
