@@ -4,6 +4,7 @@
 
 #include <QBuffer>
 #include <QImageReader>
+#include <QtEndian>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -143,7 +144,6 @@ bool runPng(PngJob &job)
         return false;
     }
     png_set_read_fn(job.png, &job, pngRead);
-    png_set_user_limits(job.png, kMaxSide, kMaxSide);
     png_read_info(job.png, job.info);
     const png_uint_32 width = png_get_image_width(job.png, job.info);
     const png_uint_32 height = png_get_image_height(job.png, job.info);
@@ -228,6 +228,17 @@ QImage decodePng(const QByteArray &bytes)
 
 QImage decodeBmp(const QByteArray &bytes)
 {
+    // The header's size, checked before the reader sees it: after the 14 bytes of the file
+    // header, an OS/2 header of 12 bytes has 16-bit sides, any later one 32-bit sides (a negative
+    // height stands for a picture stored top down).
+    if (bytes.size() >= 26 && bytes.startsWith("BM")) {
+        const char *info = bytes.constData() + 14;
+        const bool core = qFromLittleEndian<quint32>(info) == 12;
+        const qint64 width = core ? qFromLittleEndian<quint16>(info + 4) : qFromLittleEndian<qint32>(info + 4);
+        const qint64 height = core ? qFromLittleEndian<quint16>(info + 6) : qFromLittleEndian<qint32>(info + 8);
+        if (!sizeAllowed(qAbs(width), qAbs(height)))
+            throw ImageFormatError(QStringLiteral("BMP: %1").arg(QString::fromUtf8(kTooLarge)));
+    }
     QBuffer buffer;
     buffer.setData(bytes);
     QImageReader reader(&buffer, "bmp");
