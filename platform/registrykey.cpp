@@ -6,6 +6,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -19,15 +21,12 @@ namespace {
 constexpr QByteArrayView kStringType = "string:";
 constexpr QByteArrayView kDwordType = "dword:";
 
-int hexDigit(char c)
+// Exactly `digits` hexadecimal digits, no sign or blank.
+std::optional<quint32> hexNumber(QByteArrayView text, qsizetype digits)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
+    if (text.size() != digits || !std::all_of(text.begin(), text.end(), [](char c) { return std::isxdigit(uchar(c)); }))
+        return std::nullopt;
+    return text.toUInt(nullptr, 16);
 }
 
 QByteArray quoted(const QString &text)
@@ -70,15 +69,11 @@ std::optional<QString> unquoted(QByteArrayView line, qsizetype &pos)
             return std::nullopt;
         if (line[i] == '"' || line[i] == '\\') {
             text += QChar(uchar(line[i]));
-        } else if (line[i] == 'u' && i + 4 < line.size()) {
-            char16_t u = 0;
-            for (int k = 1; k <= 4; ++k) {
-                const int d = hexDigit(line[i + k]);
-                if (d < 0)
-                    return std::nullopt;
-                u = char16_t(u * 16 + d);
-            }
-            text += QChar(u);
+        } else if (line[i] == 'u') {
+            const auto code = hexNumber(line.sliced(i + 1, qMin<qsizetype>(4, line.size() - i - 1)), 4);
+            if (!code)
+                return std::nullopt;
+            text += QChar(char16_t(*code));
             i += 4;
         } else {
             return std::nullopt;
@@ -114,16 +109,9 @@ RegistryKey::Value valueOf(QByteArrayView data)
             value.type = RegistryKey::Type::String;
             value.text = *text;
         }
-    } else if (data.startsWith(kDwordType) && data.size() == kDwordType.size() + 8) {
-        quint32 number = 0;
-        for (qsizetype i = kDwordType.size(); i < data.size(); ++i) {
-            const int d = hexDigit(data[i]);
-            if (d < 0)
-                return value;
-            number = number * 16 + quint32(d);
-        }
+    } else if (const auto number = data.startsWith(kDwordType) ? hexNumber(data.sliced(kDwordType.size()), 8) : std::nullopt) {
         value.type = RegistryKey::Type::Dword;
-        value.number = number;
+        value.number = *number;
     }
     return value;
 }
