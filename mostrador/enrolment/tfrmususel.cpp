@@ -72,10 +72,8 @@ TFrmUsuSel::TFrmUsuSel(QString dirApp, const TConfigSysMostrador &configPrinter,
         const QSize monitor = screens.first()->geometry().size();
         move((monitor.width() - width()) / 2, (monitor.height() - height()) / 2);
     }
-    // Enter and Escape are the window's before any control sees them.
+    // Enter and Escape are the window's before any control sees them; so is leaving a field.
     qApp->installEventFilter(this);
-    EdtIndice->installEventFilter(this);
-    EPuerto->installEventFilter(this);
 
     const auto modeSelected = [this](bool selected) {
         if (selected)
