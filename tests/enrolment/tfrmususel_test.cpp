@@ -135,53 +135,26 @@ TEST_F(TFrmUsuSelTest, WithoutSettingsTheWindowStartsInPrinterModeWithItsDefault
     open();
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Configuración aplicación"));
     EXPECT_EQ(window->size(), QSize(344, 635));
-    const struct {
-        const char *name;
-        const char *caption; // "text" or "title"; null: not checked
-        bool enabled;
-        bool checked;
-        bool visible;
-    } rows[] = {
-        {"GroupBox3", "Acreditación", true, false, true},
-        {"EdtUsu", "", true, false, true},
-        {"EdtCon", "", true, false, true},
-        {"CBAutologin", "Autologin:", true, false, false},
-        {"GroupBox4", "Configuración Impresora Tickets", true, false, true},
-        {"RBImpresora", "Seleccione una impresora", true, true, true},
-        {"EdtIndice", "", true, false, true},
-        {"BtnSeleccionarImpresora", "Selección", true, false, true},
-        {"ENombreImpresora", "", true, false, true},
-        {"CBOPapel", nullptr, true, false, true},
-        {"PnImagen", nullptr, true, false, true},
-        {"ImagenLogotipo", "", true, false, true},
-        {"CBFicheroLogotipo", "Logotipo", true, false, true},
-        {"EFicheroLogotipo", "", true, false, true},
-        {"BTFicheroLogotipo", "...", false, false, true},
-        {"RBPuerto", "Seleccione un puerto", true, false, true},
-        {"EPuerto", "", false, false, true},
-        {"BTAceptar", "OK", true, false, true},
-        {"BitBtn2", "&Cancelar", true, false, true},
-    };
-    for (const auto &row : rows) {
-        const auto *control = window->findChild<QWidget *>(QLatin1String(row.name));
-        ASSERT_NE(control, nullptr) << row.name;
-        if (row.caption) {
-            const QVariant text = control->property("text");
-            EXPECT_EQ((text.isValid() ? text : control->property("title")).toString(), QString::fromUtf8(row.caption))
-                << row.name;
-        }
-        EXPECT_EQ(control->isEnabled(), row.enabled) << row.name;
-        EXPECT_EQ(control->property("checked").toBool(), row.checked) << row.name;
-        EXPECT_EQ(control->isVisible(), row.visible) << row.name;
+    const std::pair<const char *, const char *> captions[] = {
+        {"GroupBox3", "Acreditación"}, {"CBAutologin", "Autologin:"}, {"GroupBox4", "Configuración Impresora Tickets"},
+        {"RBImpresora", "Seleccione una impresora"}, {"BtnSeleccionarImpresora", "Selección"},
+        {"CBFicheroLogotipo", "Logotipo"}, {"BTFicheroLogotipo", "..."}, {"RBPuerto", "Seleccione un puerto"},
+        {"BTAceptar", "OK"}, {"BitBtn2", "&Cancelar"}, {"EdtUsu", ""}, {"EdtCon", ""}, {"EdtIndice", ""},
+        {"ENombreImpresora", ""}, {"EFicheroLogotipo", ""}, {"EPuerto", ""}, {"ImagenLogotipo", ""}};
+    for (const auto &[name, caption] : captions) {
+        const auto *control = window->findChild<QWidget *>(QLatin1String(name));
+        ASSERT_NE(control, nullptr) << name;
+        const QVariant text = control->property("text");
+        EXPECT_EQ((text.isValid() ? text : control->property("title")).toString(), QString::fromUtf8(caption)) << name;
     }
-    EXPECT_EQ(window->EdtCon->echoMode(), QLineEdit::Password);
-    EXPECT_TRUE(window->ENombreImpresora->isReadOnly());
-    EXPECT_TRUE(window->EFicheroLogotipo->isReadOnly());
-    EXPECT_EQ(window->ImagenLogotipo->size(), QSize(120, 120));
+    EXPECT_TRUE(window->RBImpresora->isChecked());
     EXPECT_EQ(window->CBOPapel->currentIndex(), 0);
-    EXPECT_EQ(window->CBOPapel->count(), 2);
-    EXPECT_EQ(window->CBOPapel->itemText(0), QStringLiteral("Pequeño(5cm ancho)"));
     EXPECT_EQ(window->CBOPapel->itemText(1), QStringLiteral("Grande  (7cm ancho)"));
+    EXPECT_FALSE(window->CBFicheroLogotipo->isChecked());
+    EXPECT_FALSE(window->BTFicheroLogotipo->isEnabled());
+    EXPECT_FALSE(window->EPuerto->isEnabled());
+    EXPECT_FALSE(window->CBAutologin->isVisible());
+    EXPECT_EQ(window->EdtCon->echoMode(), QLineEdit::Password);
 }
 
 TEST_F(TFrmUsuSelTest, ConfirmationChecksRunInTheirOrderFromEnterInThePasswordField)
@@ -280,7 +253,7 @@ TEST_F(TFrmUsuSelTest, LeavingThePrinterIndexNamesThePrinterOrClearsItSilently)
     EXPECT_TRUE(boxes.boxes.isEmpty());
 }
 
-TEST_F(TFrmUsuSelTest, TheTextOnlyPrinterDropsTheLogo)
+TEST_F(TFrmUsuSelTest, TheTextOnlyPrinterDropsTheLogoWhicheverWayItIsChosen)
 {
     for (const bool throughDialog : {false, true}) {
         open();
@@ -305,29 +278,14 @@ TEST_F(TFrmUsuSelTest, TheTextOnlyPrinterDropsTheLogo)
         EXPECT_FALSE(window->impresionSoloTexto);
         EXPECT_TRUE(window->CBFicheroLogotipo->isEnabled());
     }
+    // A cancelled dialog changes nothing; a printer the list does not hold clears the fields.
+    dialogs.printer.reset();
+    click(window->BtnSeleccionarImpresora);
+    EXPECT_EQ(window->ENombreImpresora->text(), QStringLiteral("Primera"));
+    dialogs.printer = -1;
+    click(window->BtnSeleccionarImpresora);
+    EXPECT_EQ(window->EdtIndice->text() + window->ENombreImpresora->text(), QString());
     EXPECT_TRUE(boxes.boxes.isEmpty());
-}
-
-TEST_F(TFrmUsuSelTest, ThePrinterSetupDialogSetsTheIndex)
-{
-    const struct {
-        std::optional<int> chosen;
-        const char *index;
-        const char *name;
-    } rows[] = {
-        {std::nullopt, "0", "Primera"}, // cancelled: as it was
-        {1, "1", "Segunda"},
-        {-1, "", ""}, // a printer the list does not hold
-    };
-    for (const auto &row : rows) {
-        open();
-        type(window->EdtIndice, QStringLiteral("0"));
-        tab();
-        dialogs.printer = row.chosen;
-        click(window->BtnSeleccionarImpresora);
-        EXPECT_EQ(window->EdtIndice->text(), QString::fromLatin1(row.index));
-        EXPECT_EQ(window->ENombreImpresora->text(), QString::fromLatin1(row.name));
-    }
 }
 
 TEST_F(TFrmUsuSelTest, PortModeClearsThePrinterAndDropsTheLogo)
@@ -470,8 +428,6 @@ TEST_F(TFrmUsuSelTest, EscapeCancelAndClosingCancel)
     for (const auto &way : ways) {
         open();
         type(window->EdtUsu, QStringLiteral("u"));
-        type(window->EdtCon, QStringLiteral("c"));
-        type(window->EdtIndice, QStringLiteral("0"));
         way(*window);
         EXPECT_FALSE(window->isVisible());
         EXPECT_EQ(window->result(), QDialog::Rejected);
