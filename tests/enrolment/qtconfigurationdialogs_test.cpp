@@ -1,11 +1,14 @@
 #include "cupsserver.h"
+#include "qmessageboxes.h"
 #include "qtconfigurationdialogs.h"
 #include "qtprinterlist.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinterInfo>
 #include <QTemporaryDir>
@@ -84,3 +87,23 @@ TEST(QtConfigurationDialogsTest, PrintersAndDialogsOfTheSystem)
 }
 
 } // namespace
+
+// A server's answer or a file name in a box is text, never markup.
+TEST(QMessageBoxesTest, TextIsShownAsItIs)
+{
+    const QString text = QStringLiteral("<b>Activación</b> &amp; <a href=\"x\">y</a>");
+    QString caption;
+    QString shown;
+    whenOpen<QMessageBox>([&](QMessageBox &box) {
+        caption = box.windowTitle();
+        const auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+        ASSERT_NE(label, nullptr);
+        EXPECT_EQ(label->textFormat(), Qt::PlainText);
+        shown = label->text();
+        EXPECT_EQ(box.icon(), QMessageBox::Critical);
+        box.accept();
+    });
+    QMessageBoxes().show(MessageBoxes::Icon::Error, QStringLiteral("Zelvora Mostrador"), text);
+    EXPECT_EQ(caption, QStringLiteral("Zelvora Mostrador"));
+    EXPECT_EQ(shown, text);
+}
