@@ -13,11 +13,15 @@
 namespace platform {
 namespace {
 
-bool rewriteInPlace(const QByteArray &path, const QByteArray &bytes)
+bool rewriteInPlace(const QByteArray &path, const QByteArray &bytes, FileAccess access)
 {
     FileDescriptor fd(open(path.constData(), O_WRONLY | O_CLOEXEC));
     if (fd.get() < 0)
         return false;
+    struct stat st;
+    // Another user's file keeps its mode: only its owner may change it.
+    if (access == FileAccess::OwnerOnly && fstat(fd.get(), &st) == 0 && st.st_uid == geteuid())
+        fchmod(fd.get(), st.st_mode & 07700);
     // Write first, cut after: an interruption leaves the old tail, never an empty file.
     return fd.writeAll(bytes.constData(), bytes.size()) && ftruncate(fd.get(), bytes.size()) == 0 &&
            fsync(fd.get()) == 0 && fd.close();
@@ -41,7 +45,7 @@ std::optional<mode_t> currentUmask()
 
 } // namespace
 
-bool writeFileAtomically(const QString &filePath, const QByteArray &bytes)
+bool writeFileAtomically(const QString &filePath, const QByteArray &bytes, FileAccess access)
 {
     const QByteArray path = QFile::encodeName(filePath);
     struct stat original;
@@ -55,16 +59,19 @@ bool writeFileAtomically(const QString &filePath, const QByteArray &bytes)
     QByteArray tempName = path + ".XXXXXX";
     FileDescriptor fd(mkostemp(tempName.data(), O_CLOEXEC));
     if (fd.get() < 0)
-        return exists && rewriteInPlace(path, bytes);
+        return exists && rewriteInPlace(path, bytes, access);
 
     bool ok = fd.writeAll(bytes.constData(), bytes.size());
     if (ok && exists) {
-        ok = fchmod(fd.get(), original.st_mode & 07777) == 0;
+        const mode_t keep = access == FileAccess::OwnerOnly ? 07700 : 07777;
+        ok = fchmod(fd.get(), original.st_mode & keep) == 0;
         if (ok && (original.st_uid != geteuid() || original.st_gid != getegid()) &&
             fchown(fd.get(), original.st_uid, original.st_gid) != 0) {
             unlink(tempName.constData());
-            return rewriteInPlace(path, bytes);
+            return rewriteInPlace(path, bytes, access);
         }
+    } else if (ok && access == FileAccess::OwnerOnly) {
+        ok = fchmod(fd.get(), 0600) == 0;
     } else if (ok) {
         // Unknown umask: the file stays as created, readable by its owner only.
         if (const std::optional<mode_t> mask = currentUmask())
