@@ -4,39 +4,15 @@
 #include "filelock.h"
 #include "paths.h"
 #include "regionalsettings.h"
+#include "sharedlog.h"
 
-#include <QFile>
-#include <cerrno>
-#include <fcntl.h>
 #include <mutex>
-#include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
 QString twoDigits(int n)
 {
     return QString::number(n).rightJustified(2, u'0');
-}
-
-void appendLine(const QByteArray &path, const QByteArray &line)
-{
-    const int fd = open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return;
-    const char *p = line.constData();
-    qsizetype left = line.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        p += n;
-        left -= n;
-    }
-    close(fd);
 }
 
 } // namespace
@@ -67,22 +43,12 @@ void DiagnosticLog::write(const QString &message) const noexcept
         // Threads queue here first; the file lock then orders the processes.
         static std::mutex threads;
         const std::lock_guard<std::mutex> threadGuard(threads);
-        const QString lockPath = platform::FileLock::pathFor(platform::executablePath());
-        std::optional<platform::FileLock> lock(std::in_place, lockPath);
-        if (!lock->isLocked()) {
-            // The lock lives in the log's directory: create it when it is missing and try again.
-            lock.reset();
-            platform::ensureWorkDirectory();
-            lock.emplace(lockPath);
-            if (!lock->isLocked())
-                return;
-        }
-
-        const QByteArray path = QFile::encodeName(filePath());
-        struct stat st;
-        if (stat(path.constData(), &st) == 0 && st.st_size > kRotationSize)
-            rename(path.constData(), (path + ".1").constData());
-        appendLine(path, line);
+        // A directory another user could have prepared gets none of our lines, nor our lock.
+        if (!platform::workDirectoryIsSafe() && !(platform::ensureWorkDirectory() && platform::workDirectoryIsSafe()))
+            return;
+        const platform::FileLock lock(platform::FileLock::pathFor(platform::executablePath()));
+        if (lock.isLocked())
+            platform::appendToSharedLog(filePath(), line, kRotationSize);
     } catch (...) {
         // The log never disturbs its caller.
     }

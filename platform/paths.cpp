@@ -48,6 +48,16 @@ bool ensureWorkDirectory()
     return true;
 }
 
+bool workDirectoryIsSafe()
+{
+    struct stat st;
+    if (stat(QFile::encodeName(workDirectory()).constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return false;
+    if (st.st_uid != 0 && st.st_uid != geteuid())
+        return false;
+    return (st.st_mode & (S_IWGRP | S_IWOTH)) == 0 || (st.st_mode & S_ISVTX) != 0;
+}
+
 QString temporaryDirectory()
 {
     QString dir = QDir::tempPath();
@@ -91,13 +101,15 @@ QString userTemporaryDirectory()
 QString singleInstanceLockPath(const QString &name)
 {
     QString dir = QFile::decodeName(qgetenv("XDG_RUNTIME_DIR"));
+    QString fileName = name + QStringLiteral(".lock");
     if (dir.isEmpty()) {
         ensureWorkDirectory();
         dir = workDirectory();
+        fileName = name + u'-' + QString::number(geteuid()) + QStringLiteral(".lock");
     }
     if (!dir.endsWith(u'/'))
         dir += u'/';
-    return dir + name + QStringLiteral(".lock");
+    return dir + fileName;
 }
 
 } // namespace platform

@@ -8,6 +8,7 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <algorithm>
 
 namespace report {
 namespace {
@@ -18,6 +19,11 @@ QPageSize pageSize(const ReportLayout::Page &settings)
 }
 
 } // namespace
+
+bool PreparedReport::isBlank() const
+{
+    return std::all_of(m_pages.begin(), m_pages.end(), [](const Page &page) { return page.empty(); });
+}
 
 void PreparedReport::paintPage(QPainter &painter, int index) const
 {

@@ -29,6 +29,8 @@ public:
 
     const ReportLayout::Page &settings() const { return m_settings; }
     const QList<Page> &pages() const { return m_pages; }
+    // No object on any page: printed, it would be blank paper.
+    bool isBlank() const;
     void addPage() { m_pages.append(Page()); }
     void add(Item item) { m_pages.last().push_back(std::move(item)); }
 

@@ -68,6 +68,8 @@ void Report::startPage()
 void Report::outputBand(ReportBand &band)
 {
     beforePrint(band);
+    for (const auto &object : band.objects)
+        beforePrint(*object);
     if (!band.visible)
         return;
 
@@ -76,7 +78,6 @@ void Report::outputBand(ReportBand &band)
     const double paperRight = page.paperMm.width() * kUnitsPerMm;
     std::vector<std::shared_ptr<ReportObject>> outputs;
     for (const auto &object : band.objects) {
-        beforePrint(*object);
         if (!object->visible)
             continue;
         // GetValue may change the object itself (its font, say) for this output: copy after.
@@ -88,7 +89,7 @@ void Report::outputBand(ReportBand &band)
         output->prepareOutput(paperRight - left - object->left);
         outputs.push_back(std::move(output));
     }
-    // An object's callback may have hidden or resized its band.
+    // GetValue may have hidden the band.
     if (!band.visible)
         return;
 
@@ -123,6 +124,7 @@ void Report::runDataBand(ReportBand &band)
 bool Report::prepare()
 {
     m_failure.reset();
+    m_failureException = nullptr;
     if (m_layout.isEmpty()) {
         m_prepared = PreparedReport();
         return true;
@@ -138,9 +140,16 @@ bool Report::prepare()
         }
         return true;
     } catch (const std::exception &e) {
+        m_failureException = std::current_exception();
         fail(describeFailure(e));
     }
     return false;
+}
+
+void Report::rethrowFailure() const
+{
+    if (m_failureException)
+        std::rethrow_exception(m_failureException);
 }
 
 void Report::fail(Failure failure)

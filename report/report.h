@@ -5,6 +5,7 @@
 #include "reportlayout.h"
 
 #include <QHash>
+#include <exception>
 #include <functional>
 #include <optional>
 
@@ -19,13 +20,14 @@ class UserDataSource;
 // source, after its header band (a header set to print when its data band is empty prints
 // also with no records). Before each band and each object the BeforePrint callback runs;
 // what it changes (visibility, height, top, and anything else of the object) counts for that
-// output. A hidden band outputs nothing; its objects' callbacks still run. Each "[name]" of a
-// text calls GetValue. Bands flow down the page, each at least as tall as what it paints
+// output. A band's objects get their callbacks also while the band is hidden, before any of
+// them is output, so one of them may show its band (or hide it); a band still hidden then
+// outputs nothing. Each "[name]" of a text that is output calls GetValue. Bands flow down the page, each at least as tall as what it paints
 // (text grows with its font and its lines); a band that does not fit starts a new page.
 //
 // A failure raised inside a callback or by an object ends the preparation at once: the pages
 // prepared up to then are kept for printing, prepare() returns false and the failure goes to
-// the error handler and to failure().
+// the error handler, to failure() and to rethrowFailure().
 class Report {
 public:
     using Failure = FailureDescription;
@@ -51,6 +53,8 @@ public:
     bool prepare();
     const PreparedReport &prepared() const { return m_prepared; }
     const std::optional<Failure> &failure() const { return m_failure; }
+    // Raises again the failure that ended the last preparation; nothing when there was none.
+    void rethrowFailure() const;
 
     // The text with each "[name]" replaced by what GetValue gives for it.
     QString expand(const QString &text);
@@ -69,6 +73,7 @@ private:
     ErrorHandler m_onError;
     PreparedReport m_prepared;
     std::optional<Failure> m_failure;
+    std::exception_ptr m_failureException;
     double m_y = 0; // where the next band goes on the current page, in units
 };
 

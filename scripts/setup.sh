@@ -10,11 +10,11 @@ packages=(
   libgl-dev libxkbcommon-dev
   libcups2-dev cups cups-daemon cups-client cups-bsd printer-driver-cups-pdf
   libzint-dev zbar-tools cups-filters
-  libcurl4-openssl-dev libssl-dev libcpp-httplib-dev libglib2.0-dev
+  libcurl4-openssl-dev libssl-dev libcpp-httplib-dev curl iproute2 libglib2.0-dev
   libjpeg62-turbo-dev libpng-dev zlib1g-dev
   libgtest-dev libgmock-dev googletest
   clang libclang-rt-14-dev
-  xvfb xauth xdotool x11-utils x11-apps imagemagick libx11-dev python3
+  xvfb xauth xdotool x11-utils x11-apps imagemagick libx11-dev python3 openbox
   poppler-utils openssl util-linux procps locales hyperfine time
   fonts-dejavu-core
 )

@@ -8,5 +8,7 @@ void QMessageBoxes::show(Icon icon, const QString &caption, const QString &text)
                                      : icon == Icon::Warning ? QMessageBox::Warning
                                                              : QMessageBox::Information;
     QMessageBox box(qtIcon, caption, text, QMessageBox::Ok);
+    // Texts may come from outside (a server's answer, a file name): never read as markup.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "backspacefilter.h"
 #include "mainframe.h"
 
 #include <QWebEngineView>
@@ -7,10 +8,13 @@
 class QWebEngineProfile;
 
 // The browser control of the main window: one browser on the runtime's profile, created on
-// "about:blank" as soon as the control exists.
+// "about:blank" as soon as the control exists, with its key filter.
 class BrowserControl : public QWebEngineView, public MainFrame {
 public:
     explicit BrowserControl(QWebEngineProfile &profile, QWidget *parent = nullptr);
 
     void loadRequest(const QWebEngineHttpRequest &request) override;
+
+private:
+    BackspaceFilter m_keyFilter{*this};
 };

@@ -20,6 +20,8 @@ int MostradorProgram::run(int argc, char **argv) const
     BrowserRuntime::configureProcess();
     QApplication application(argc, argv);
     const QString title = StartupSequence::caption();
+    // The application's title; Qt's display name would be appended to every caption.
+    QApplication::setApplicationName(title);
     QMessageBoxes messageBoxes;
 
     const SingleInstanceLock lock(platform::singleInstanceLockPath(QStringLiteral("ZelvoraMostrador")));

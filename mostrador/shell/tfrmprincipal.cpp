@@ -3,16 +3,19 @@
 #include "browsercontrol.h"
 #include "desktoplauncher.h"
 #include "paths.h"
-#include "windowgeometry.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <QWindow>
 
 TFrmPrincipal::TFrmPrincipal(QWebEngineProfile &profile)
-    : WebBrowser1(new BrowserControl(profile, this)), m_keyFilter(*WebBrowser1), m_downloadWindows(*this),
+    : m_downloadWindows(*this),
       m_downloads(profile, m_downloadWindows, platform::openWithAssociatedProgram, platform::userTemporaryDirectory)
 {
+    // Created once every member exists: adding it already sends the window events.
+    WebBrowser1 = new BrowserControl(profile, this);
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
     // The browser fills the client area and follows the window's moves and size changes.
@@ -37,10 +40,29 @@ QSize TFrmPrincipal::firstMonitorSize() const
 
 void TFrmPrincipal::applyGeometry(const WindowGeometry &geometry)
 {
-    setMinimumSize(geometry.minimum);
-    setMaximumSize(geometry.maximum);
-    resize(geometry.size);
-    move(geometry.position);
+    m_outer = geometry;
+    fitInsideFrame();
+}
+
+void TFrmPrincipal::fitInsideFrame()
+{
+    m_frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const WindowGeometry client = clientGeometry(*m_outer, m_frame);
+    setMinimumSize(client.minimum);
+    setMaximumSize(client.maximum);
+    resize(client.size);
+    move(client.position); // a window's position is its frame's corner
+}
+
+bool TFrmPrincipal::event(QEvent *event)
+{
+    // The window manager moves the client area into its frame once it has drawn one; a user's
+    // own moves and resizes leave the frame as it was and keep their result.
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show) && m_outer && windowHandle() &&
+        windowHandle()->frameMargins() != m_frame)
+        fitInsideFrame();
+    return QWidget::event(event);
 }
 
 void TFrmPrincipal::setCaption(const QString &caption)

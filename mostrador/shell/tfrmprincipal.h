@@ -1,13 +1,15 @@
 #pragma once
 
-#include "backspacefilter.h"
 #include "downloadmanager.h"
 #include "mainwindowcontrols.h"
 #include "mostradorstate.h"
 #include "qtdownloadwindows.h"
 #include "startupsequence.h"
+#include "windowgeometry.h"
 
+#include <QMargins>
 #include <QWidget>
+#include <optional>
 
 class ApplicationWindows;
 class BrowserControl;
@@ -29,12 +31,20 @@ public:
     void applyGeometry(const WindowGeometry &geometry) override;
     void setCaption(const QString &caption) override;
 
-    BrowserControl *WebBrowser1;
+    BrowserControl *WebBrowser1 = nullptr;
     MostradorState state;
 
+protected:
+    bool event(QEvent *event) override;
+
 private:
-    // The browser's key and download handlers.
-    BackspaceFilter m_keyFilter;
+    // The sizes are those of the outer window: the client area gets them less the frame, which
+    // a window manager only makes known once the window is on the screen.
+    void fitInsideFrame();
+
+    std::optional<WindowGeometry> m_outer;
+    QMargins m_frame;
+    // The browser's downloads, with their windows over this one.
     QtDownloadWindows m_downloadWindows;
     DownloadManager m_downloads;
 };

@@ -15,3 +15,13 @@ WindowGeometry geometriaVentanaPrincipal(QSize monitor)
     g.position = QPoint((monitor.width() - g.size.width()) / 2, (monitor.height() - g.size.height()) / 2);
     return g;
 }
+
+WindowGeometry clientGeometry(const WindowGeometry &outer, const QMargins &frame)
+{
+    const QSize border(frame.left() + frame.right(), frame.top() + frame.bottom());
+    WindowGeometry client = outer;
+    client.size = (outer.size - border).expandedTo(QSize(0, 0));
+    client.minimum = (outer.minimum - border).expandedTo(QSize(0, 0));
+    client.maximum = (outer.maximum - border).expandedTo(QSize(0, 0));
+    return client;
+}

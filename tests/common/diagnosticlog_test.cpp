@@ -8,8 +8,10 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -126,4 +128,80 @@ TEST_F(DiagnosticLogTest, EightProcessesWriteWholeLinesAndLoseNone)
     }
     EXPECT_EQ(seen.size(), kWriters * kLines);
     EXPECT_TRUE(QFile::exists(logPath() + QStringLiteral(".1")));
+}
+
+TEST_F(DiagnosticLogTest, UsersShareTheWorkDirectoryButNoUserCanRedirectAnother)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to run the writers as two other users (root ignores file modes)";
+    constexpr uid_t kFirst = 65534;
+    constexpr uid_t kSecond = 65533;
+    // One line of log_writer as `uid`, as that user's program would write it.
+    const auto writeAs = [](uid_t uid, const char *id) {
+        QProcess p;
+        p.start(QStringLiteral("setpriv"), {QStringLiteral("--reuid=%1").arg(uid), QStringLiteral("--regid=%1").arg(uid),
+                                            QStringLiteral("--clear-groups"), QStringLiteral(LOG_WRITER_PATH),
+                                            QStringLiteral("Test.log"), QLatin1String(id), QStringLiteral("1"),
+                                            QStringLiteral("0")});
+        EXPECT_TRUE(p.waitForFinished(30000));
+        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    };
+    const QString victim = m_dir.path() + QStringLiteral("/victim");
+    const struct {
+        const char *name;
+        uid_t directoryOwner;
+        mode_t directoryMode;
+        std::function<void()> before; // what is there when the second user writes
+        QList<QByteArray> log;        // the lines' ends in the log afterwards
+        QByteArray previous;          // what the previous generation starts with
+    } cases[] = {
+        {"a second user's line joins the first user's log", 0, 01777, [&] { writeAs(kFirst, "A"); },
+         {"writer A line 0 \r", "writer B line 0 \r"}, {}},
+        {"a second user rotates the first user's full log", 0, 01777,
+         [&] {
+             writeAs(kFirst, "A");
+             QFile f(logPath());
+             ASSERT_TRUE(f.open(QIODevice::Append));
+             f.write(QByteArray(DiagnosticLog::kRotationSize, 'a'));
+         },
+         {"writer B line 0 \r"}, "["},
+        {"a link planted where the log goes is not followed", 0, 01777,
+         [&] {
+             write(victim, "mine\n");
+             ASSERT_EQ(chown(QFile::encodeName(victim).constData(), kSecond, kSecond), 0);
+             ASSERT_TRUE(QFile::link(victim, logPath()));
+             ASSERT_EQ(lchown(QFile::encodeName(logPath()).constData(), kFirst, kFirst), 0);
+         },
+         {}, {}},
+        {"another user's work directory gets no line", kFirst, 01777, [] {}, {}, {}},
+        {"nor one without the sticky bit", 0, 0777, [] {}, {}, {}},
+        {"the user's own directory does", kSecond, 0755, [] {}, {"writer B line 0 \r"}, {}},
+    };
+    ASSERT_EQ(chmod(QFile::encodeName(m_dir.path()).constData(), 0755), 0);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(workDir()).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(workDir()));
+        ASSERT_EQ(chown(QFile::encodeName(workDir()).constData(), c.directoryOwner, c.directoryOwner), 0);
+        ASSERT_EQ(chmod(QFile::encodeName(workDir()).constData(), c.directoryMode), 0);
+        QFile::remove(victim);
+        c.before();
+        writeAs(kSecond, "B");
+
+        const bool link = QFileInfo(logPath()).isSymLink();
+        QList<QByteArray> lines = link ? QList<QByteArray>() : read(logPath()).split('\n');
+        lines.removeAll(QByteArray());
+        ASSERT_EQ(lines.size(), c.log.size());
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            EXPECT_TRUE(lines[i].endsWith(c.log[i])) << lines[i].toStdString();
+        EXPECT_TRUE(read(logPath() + QStringLiteral(".1")).startsWith(c.previous));
+        if (QFileInfo::exists(logPath()) && !link) {
+            struct stat st;
+            ASSERT_EQ(stat(QFile::encodeName(logPath()).constData(), &st), 0);
+            EXPECT_EQ(st.st_mode & 0777, 0666u);
+        }
+        if (QFileInfo::exists(victim)) {
+            EXPECT_EQ(read(victim), "mine\n");
+        }
+    }
 }

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <functional>
@@ -51,12 +52,46 @@ TEST(ProcessHelpers, ElevatedStartWaitsKeepingWindowsAlive)
     EXPECT_EQ(ejecutarComoAdministrador(script(dir, "kill -9 $$\n"), nullptr), -1);
 }
 
-TEST(ProcessHelpers, SystemFacts)
+TEST(ProcessHelpers, VolumeSerialNamesTheFilesystemOfTheCurrentDirectory)
 {
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^[0-9A-F]{8}$")).match(numeroSerieVolumen(QStringLiteral("C"))).hasMatch());
-    EXPECT_EQ(numeroSerieVolumen(QStringLiteral("C")), numeroSerieVolumen(QStringLiteral("D")));
-    EXPECT_EQ(versionEjecutable(), QStringLiteral(EXPECTED_VERSION));
+    // What the system says of the filesystem: the start of its UUID, else its two id words
+    // (as stat prints them) folded into one.
+    const auto expected = [] {
+        QProcess findmnt;
+        findmnt.start(QStringLiteral("findmnt"), {QStringLiteral("-n"), QStringLiteral("-o"), QStringLiteral("UUID"),
+                                                  QStringLiteral("-T"), QStringLiteral(".")});
+        findmnt.waitForFinished();
+        const QString uuid = QString::fromLatin1(findmnt.readAllStandardOutput()).trimmed().remove(u'-');
+        if (!uuid.isEmpty())
+            return uuid.left(8).toUpper();
+        QProcess stat;
+        stat.start(QStringLiteral("stat"), {QStringLiteral("-f"), QStringLiteral("-c"), QStringLiteral("%i"), QStringLiteral(".")});
+        stat.waitForFinished();
+        const quint64 id = QString::fromLatin1(stat.readAllStandardOutput()).trimmed().toULongLong(nullptr, 16);
+        return QStringLiteral("%1").arg(quint32(id >> 32) ^ quint32(id), 8, 16, QLatin1Char('0')).toUpper();
+    };
+    const QString saved = QDir::currentPath();
+    QStringList serials;
+    for (const QString &dir : {QDir::tempPath(), QStringLiteral("/dev/shm"), saved}) {
+        SCOPED_TRACE(dir.toStdString());
+        ASSERT_TRUE(QDir::setCurrent(dir));
+        const QString serial = numeroSerieVolumen(QStringLiteral("C"));
+        EXPECT_EQ(serial, expected());
+        EXPECT_EQ(numeroSerieVolumen(QStringLiteral("D")), serial); // the drive letter means nothing here
+        serials << serial;
+    }
+    QDir::setCurrent(saved);
+    EXPECT_NE(serials[0], serials[1]); // a disk and shared memory are two filesystems
+}
 
+TEST(ProcessHelpers, VersionIsMajorAndMinorOfTheBuild)
+{
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^[0-9]+\\.[0-9]+$")).match(versionEjecutable()).hasMatch());
+    EXPECT_TRUE(QStringLiteral(PROJECT_VERSION).startsWith(versionEjecutable() + u'.'));
+}
+
+TEST(ProcessHelpers, TemporaryDirectoryEndsInASeparator)
+{
     const QByteArray saved = qgetenv("TMPDIR");
     QTemporaryDir dir;
     qputenv("TMPDIR", QFile::encodeName(dir.path()));

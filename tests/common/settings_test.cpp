@@ -6,10 +6,23 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <atomic>
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+// Every umask() call made in this program, so a test can tell that a write never changes it:
+// for as long as it is changed, every thread of the process creates files with the wrong mode.
+std::atomic<int> umaskCalls{0};
+
+extern "C" mode_t umask(mode_t mask)
+{
+    static const auto real = reinterpret_cast<mode_t (*)(mode_t)>(dlsym(RTLD_NEXT, "umask"));
+    ++umaskCalls;
+    return real(mask);
+}
 
 namespace {
 
@@ -129,6 +142,23 @@ TEST_F(SettingsTest, CreatesMissingFileAndSections)
     ini.writeString(u"PRINTER_CONFIG", u"LOGO", QStringLiteral("/home/dueño/logo.bmp"));
     EXPECT_EQ(content(), QStringLiteral("[CONNECTION]\r\nAUTOL=1\r\n[PRINTER_CONFIG]\r\nLOGO=/home/dueño/logo.bmp\r\n").toUtf8());
     EXPECT_EQ(IniFile(path()).readString(u"printer_config", u"logo", QString()), QStringLiteral("/home/dueño/logo.bmp"));
+}
+
+TEST_F(SettingsTest, ANewFileTakesTheUmaskWhichStaysAsItWas)
+{
+    const mode_t saved = umask(022);
+    for (const mode_t mask : {022, 027, 077, 002, 0}) {
+        SCOPED_TRACE(mask);
+        QFile::remove(path());
+        umask(mask);
+        umaskCalls = 0;
+        IniFile(path()).writeString(u"CONNECTION", u"AUTOL", QStringLiteral("1"));
+        EXPECT_EQ(umaskCalls, 0);
+        struct stat st;
+        ASSERT_EQ(stat(QFile::encodeName(path()).constData(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0666u & ~mask);
+    }
+    umask(saved);
 }
 
 TEST_F(SettingsTest, WritesKeepOwnerAndMode)

@@ -29,15 +29,25 @@ struct PortRun {
     int exitCode = -1;
 };
 
-// Runs Ticketera with the port COM1 mapped to a fresh pseudo-terminal through section PORTS.
-PortRun runOnPort(const InstalledCopy &copy, const QStringList &arguments, const QByteArray &printerKeys)
+// Runs Ticketera with the port COM1 mapped to a fresh pseudo-terminal through section PORTS, on
+// the test's X server, on another DISPLAY, or with none (`displayName` empty).
+PortRun runOnPort(const InstalledCopy &copy, const QStringList &arguments, const QByteArray &printerKeys,
+                  const QString &displayName)
 {
     PseudoTerminal terminal;
     copy.writeSettings("[PRINTER_CONFIG]\r\n" + printerKeys + "[PORTS]\r\nCOM1=" + terminal.devicePath().toUtf8() + "\r\n");
     QProcessEnvironment env;
-    env.insert(QStringLiteral("DISPLAY"), display().display());
     QProcess process;
-    copy.start(process, QStringLiteral("Ticketera"), arguments, env);
+    if (displayName.isEmpty()) {
+        copy.start(process, QStringLiteral("/usr/bin/env"),
+                   QStringList{QStringLiteral("-u"), QStringLiteral("DISPLAY"), QStringLiteral("-u"),
+                               QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("-u"), QStringLiteral("QT_QPA_PLATFORM"),
+                               copy.appDir() + QStringLiteral("Ticketera")} +
+                       arguments);
+    } else {
+        env.insert(QStringLiteral("DISPLAY"), displayName);
+        copy.start(process, QStringLiteral("Ticketera"), arguments, env);
+    }
     PortRun run;
     run.windows = closeWindowsUntilFinished(process, display().display());
     run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
@@ -49,6 +59,8 @@ PortRun runOnPort(const InstalledCopy &copy, const QStringList &arguments, const
 const QString kExample1 = workedexamples::kUrl1;
 const QString kExample2 = workedexamples::kUrl2;
 const QByteArray kBlank = " \r\n \r\n \r\n";
+const char *const kNoDisplay = "";
+const char *const kDeadDisplay = ":99999"; // no X server answers there
 
 } // namespace
 
@@ -60,6 +72,7 @@ TEST(TicketeraInstalled, PrintJobsOnAPort)
         QByteArray port;
         QStringList windows;
         QStringList logLines; // each found in the log, in this order
+        const char *display = nullptr; // the test's X server unless given
     } cases[] = {
         {"worked example 1", {kExample1}, workedexamples::kTextBytes1, {},
          {QStringLiteral("] NUEVA OPERACION: \r\n"),
@@ -103,13 +116,30 @@ TEST(TicketeraInstalled, PrintJobsOnAPort)
         {"a port that does not exist", {kExample1}, "", {QStringLiteral("Error")},
          {QStringLiteral("] Impresion directo a puerto: COM9\r\n"),
           QStringLiteral("] ERROR EXCEPTION- Clase de error: InputOutputError Mensaje del error: ")}},
+        // Without a display (a service, a print server) the box goes to the log and the run ends.
+        {"no display: the general error in the log", {QStringLiteral("ZVR:LIB&dos&0&0&&0&&1x")}, "", {},
+         {QStringLiteral("] ERROR EXCEPTION - Se produjo un error en la impresión - Los parametros de lineas de ticket y "
+                         "codigos de barras parecen no coincidir. Mensaje error: ''dos'' is not a valid integer value\r\n"),
+          QStringLiteral("] SIN PANTALLA - Mensaje no mostrado. Titulo: Error Texto: Se produjo un error en la "
+                         "impresión\r\n")},
+         kNoDisplay},
+        {"no display: the decoder's box in the log, no main window", {QStringLiteral("ZVR:LIB&1%ZZ")}, "", {},
+         {QStringLiteral("] SIN PANTALLA - Mensaje no mostrado. Titulo: Ticketera Texto: Invalid URL encoded character "
+                         "(%ZZ) at position 6\r\n")},
+         kNoDisplay},
+        {"a display that does not answer", {QStringLiteral("ZVR:LIB&dos&0&0&&0&&1x")}, "", {},
+         {QStringLiteral("] SIN PANTALLA - Mensaje no mostrado. Titulo: Error Texto: Se produjo un error en la "
+                         "impresión\r\n")},
+         kDeadDisplay},
+        {"no display needed for a job that prints", {kExample1}, workedexamples::kTextBytes1, {}, {}, kNoDisplay},
     };
     for (const auto &c : cases) {
         const InstalledCopy copy;
         const bool missingPort = QByteArray(c.name).startsWith("a port that");
         const PortRun run = runOnPort(copy, c.arguments,
                                   missingPort ? QByteArray("IMPRIMIRPUERTO=1\r\nPUERTOIMPRESION=COM9\r\n[PORTS]\r\nCOM9=/nonexistent/port\r\n")
-                                              : QByteArray("IMPRIMIRPUERTO=1\r\nPUERTOIMPRESION=COM1\r\n"));
+                                              : QByteArray("IMPRIMIRPUERTO=1\r\nPUERTOIMPRESION=COM1\r\n"),
+                                  c.display ? QString::fromLatin1(c.display) : display().display());
         EXPECT_EQ(run.exitCode, 0) << c.name;
         EXPECT_EQ(run.port, c.port) << c.name;
         EXPECT_EQ(run.windows, c.windows) << c.name;

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -83,9 +84,10 @@ TEST_F(SingleInstanceLockTest, TheLockLivesInTheRuntimeDirectoryElseInTheWorkDir
               m_dir.path() + QStringLiteral("/run/ZelvoraMostrador.lock"));
     EXPECT_FALSE(QDir(work).exists());
 
+    // The work directory is every user's: each user has a lock of their own there.
     qunsetenv("XDG_RUNTIME_DIR");
     EXPECT_EQ(platform::singleInstanceLockPath(QStringLiteral("ZelvoraMostrador")),
-              work + QStringLiteral("/ZelvoraMostrador.lock"));
+              work + QStringLiteral("/ZelvoraMostrador-%1.lock").arg(geteuid()));
     EXPECT_TRUE(QDir(work).exists()); // created, so the lock can be taken on a fresh machine
 
     qputenv("XDG_RUNTIME_DIR", savedRuntime);

@@ -33,4 +33,30 @@ TEST(WindowGeometryTest, SizeLimitsAndPositionOnEachMonitor)
     }
 }
 
+TEST(WindowGeometryTest, TheClientAreaIsWhatTheFrameLeaves)
+{
+    struct Case {
+        QSize monitor;
+        QMargins frame;
+        QSize size;
+        QSize minimum;
+        QSize maximum;
+    };
+    const Case cases[] = {
+        {{1280, 1024}, {}, {1024, 777}, {1024, 777}, {1280, 1024}}, // no window manager
+        {{1280, 1024}, {1, 22, 1, 4}, {1022, 751}, {1022, 751}, {1278, 998}},
+        {{1024, 768}, {1, 22, 1, 4}, {1022, 742}, {1022, 742}, {1022, 742}},
+        {{1024, 768}, {0, 30, 0, 0}, {1024, 738}, {1024, 738}, {1024, 738}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.monitor.width() << "x" << c.monitor.height() << " frame " << c.frame.top());
+        const WindowGeometry outer = geometriaVentanaPrincipal(c.monitor);
+        const WindowGeometry client = clientGeometry(outer, c.frame);
+        EXPECT_EQ(client.size, c.size);
+        EXPECT_EQ(client.minimum, c.minimum);
+        EXPECT_EQ(client.maximum, c.maximum);
+        EXPECT_EQ(client.position, outer.position); // where the frame starts
+    }
+}
+
 } // namespace

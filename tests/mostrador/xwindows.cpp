@@ -62,6 +62,26 @@ QString XWindows::normalHints(const QString &window) const
     return QString::fromLatin1(run(QStringLiteral("xprop"), {QStringLiteral("-id"), window, QStringLiteral("WM_NORMAL_HINTS")}));
 }
 
+QString XWindows::windowClass(const QString &window) const
+{
+    // WM_CLASS(STRING) = "instance", "class"
+    const QString line = QString::fromUtf8(run(QStringLiteral("xprop"), {QStringLiteral("-id"), window, QStringLiteral("WM_CLASS")}));
+    const QStringList quoted = line.split(u'"');
+    return quoted.size() >= 4 ? quoted.at(3) : QString();
+}
+
+QMargins XWindows::frameExtents(const QString &window) const
+{
+    // _NET_FRAME_EXTENTS(CARDINAL) = left, right, top, bottom
+    const QString line = QString::fromLatin1(
+        run(QStringLiteral("xprop"), {QStringLiteral("-id"), window, QStringLiteral("_NET_FRAME_EXTENTS")}));
+    const QRegularExpression re(QStringLiteral("= (\\d+), (\\d+), (\\d+), (\\d+)"));
+    const QRegularExpressionMatch m = re.match(line);
+    if (!m.hasMatch())
+        return {};
+    return QMargins(m.captured(1).toInt(), m.captured(3).toInt(), m.captured(2).toInt(), m.captured(4).toInt());
+}
+
 void XWindows::close(const QString &window) const
 {
     run(QStringLiteral(ZELVORA_TEST_TOOLS_DIR "/xclose"), {window});
@@ -90,6 +110,33 @@ bool XWindows::screenshot(const QString &pngPath) const
 {
     run(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), pngPath});
     return QFile::exists(pngPath);
+}
+
+WindowManager::WindowManager(const QString &display)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), display);
+    m_process.setProcessEnvironment(env);
+    m_process.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+    // Ready once it has announced itself on the root window.
+    const XWindows x(display);
+    m_ready = m_process.waitForStarted() && waitUntil([&] {
+        return x.run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
+            .contains("window id");
+    }, 10000);
+}
+
+WindowManager::~WindowManager()
+{
+    m_process.terminate();
+    if (!m_process.waitForFinished(5000))
+        m_process.kill();
+    m_process.waitForFinished();
+}
+
+bool WindowManager::isRunning() const
+{
+    return m_ready && m_process.state() == QProcess::Running;
 }
 
 bool waitUntil(const std::function<bool()> &condition, int timeoutMs)

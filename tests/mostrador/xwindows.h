@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QImage>
+#include <QMargins>
+#include <QProcess>
 #include <QRect>
 #include <QString>
 #include <QStringList>
@@ -19,6 +21,10 @@ public:
     QRect geometry(const QString &window) const;
     // The WM_NORMAL_HINTS lines as xprop prints them.
     QString normalHints(const QString &window) const;
+    // The class part of WM_CLASS: the application's name.
+    QString windowClass(const QString &window) const;
+    // The border a window manager drew around the window (_NET_FRAME_EXTENTS); none without one.
+    QMargins frameExtents(const QString &window) const;
     // Asks the window to close, as a window manager's close button does.
     void close(const QString &window) const;
     void click(const QString &window, QPoint at, int button) const;
@@ -33,6 +39,22 @@ public:
 
 private:
     QString m_display;
+};
+
+// A small window manager (openbox) on a display, for the object's life: it frames, places and
+// limits windows as a desktop's would.
+class WindowManager {
+public:
+    explicit WindowManager(const QString &display);
+    ~WindowManager();
+    WindowManager(const WindowManager &) = delete;
+    WindowManager &operator=(const WindowManager &) = delete;
+
+    bool isRunning() const;
+
+private:
+    QProcess m_process;
+    bool m_ready = false;
 };
 
 // Polls `condition` every 50 ms until it holds or `timeoutMs` passed.

@@ -135,6 +135,14 @@ TEST(Report, ChangesMadeBeforePrintCountForThatOutput)
          {27, 13, 15}},
         {"names are found without regard to case", set("TITLE", "Title", [](auto &c) { c.visible = false; }),
          {"headA", "a0", "sum"}, {20, 15}},
+        // A band hidden when its objects' turn comes still gives them their callbacks: the one
+        // that shows it prints the band, as a barcode object does with its own band.
+        {"an object shows its hidden band",
+         [=](Report &r, ReportComponent &s) {
+             set("Title", "Title", [](auto &c) { c.visible = false; })(r, s);
+             set("Title", "tTitle", [](auto &c) { c.visible = true; })(r, s);
+         },
+         {"title", "headA", "a0", "sum"}, {20, 20, 15}},
     };
     for (const auto &c : cases) {
         Fixture f;

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <stdexcept>
+#include <sys/stat.h>
 
 QString InstalledCopy::stageDir()
 {
@@ -33,8 +34,8 @@ InstalledCopy::InstalledCopy()
         else
             QFile::copy(source.filePath(), target);
     }
-    // The work directory is shared by every user, as the programs create it.
-    QFile::setPermissions(workDir(), QFileDevice::Permissions(0x7777));
+    // The work directory is shared by every user, as the programs create it: 1777, like /tmp.
+    chmod(QFile::encodeName(workDir()).constData(), 01777);
     QFile::setPermissions(m_dir.path(), QFileDevice::Permissions(0x7755));
 }
 

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -105,6 +106,27 @@ protected:
 const QString kExample1 = workedexamples::kUrl1;
 const QByteArray kExample1Bytes = workedexamples::kTextBytes1;
 
+qint64 statusKb(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    status.open(QIODevice::ReadOnly);
+    const QByteArray all = status.readAll();
+    const qsizetype at = all.indexOf(field);
+    return at < 0 ? 0 : all.mid(at + qstrlen(field), 20).trimmed().split(' ').first().toLongLong();
+}
+
+// How far the process's peak memory rose above what it held before `work`.
+qint64 peakGrowthKb(const std::function<void()> &work)
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5"); // the peak starts again from the memory held now
+    clear.close();
+    const qint64 before = statusKb("VmRSS:");
+    work();
+    return statusKb("VmHWM:") - before;
+}
+
 } // namespace
 
 TEST_F(RunTest, SettingsCheckChoosesRouteOrRepair)
@@ -184,35 +206,58 @@ TEST_F(RunTest, FailuresShowTheirBoxAndLogTheirClass)
         TFrmPrincipal::Outcome outcome;
         QString caption;
         QString text;
-        QString logLine;
+        QStringList logLines; // in this order
     } cases[] = {
         {"queue refuses the job", "[PRINTER_CONFIG]\nPRINTER=0\nPAPER=1\nGENERICTEXTONLY=1\n",
          QStringLiteral("Forbidden"), kExample1, TFrmPrincipal::Outcome::Ended, QStringLiteral("Error"),
          QStringLiteral("Se produjo un error en la impresión"),
-         QStringLiteral("ERROR EXCEPTION- Clase de error: PrinterError Mensaje del error: La impresora laser no acepta "
-                        "el trabajo: Forbidden")},
+         {QStringLiteral("ERROR EXCEPTION- Clase de error: PrinterError Mensaje del error: La impresora laser no acepta "
+                         "el trabajo: Forbidden")}},
+        {"text-only printer that cannot be found", "[PRINTER_CONFIG]\nPRINTER=5\nPAPER=1\nGENERICTEXTONLY=1\n",
+         QString(), kExample1, TFrmPrincipal::Outcome::Ended, QStringLiteral("Error"),
+         QStringLiteral("Se produjo un error en la impresión"),
+         {QStringLiteral("] Impresion Generic Text Only\r\n"),
+          QStringLiteral("] ERROR EXCEPTION- Clase de error: PrinterError Mensaje del error: La impresora 5 no existe: el "
+                         "sistema tiene 2 impresoras\r\n")}},
         {"report route missing", "[PRINTER_CONFIG]\nPRINTER=0\nPAPER=1\n", QString(), kExample1,
          TFrmPrincipal::Outcome::Ended, QStringLiteral("Error"), QStringLiteral("Se produjo un error en la impresión"),
-         QStringLiteral("ERROR EXCEPTION- Clase de error: PrinterError Mensaje del error: ")},
+         {QStringLiteral("ERROR EXCEPTION- Clase de error: PrinterError Mensaje del error: ")}},
         {"header field not a number", "[PRINTER_CONFIG]\nPRINTER=0\nPAPER=1\nGENERICTEXTONLY=1\n", QString(),
          QStringLiteral("ZVR:LIB&x&0&0&&0&&1a"), TFrmPrincipal::Outcome::Ended, QStringLiteral("Error"),
          QStringLiteral("Se produjo un error en la impresión"),
-         QStringLiteral("ERROR EXCEPTION - Se produjo un error en la impresión - Los parametros de lineas de ticket y "
-                        "codigos de barras parecen no coincidir. Mensaje error: ''x'' is not a valid integer value")},
+         {QStringLiteral("ERROR EXCEPTION - Se produjo un error en la impresión - Los parametros de lineas de ticket y "
+                         "codigos de barras parecen no coincidir. Mensaje error: ''x'' is not a valid integer value")}},
+        // 2,000 repeats of the last field would put 120 MB on the printer.
+        {"job text over the bound", "[PRINTER_CONFIG]\nPRINTER=0\nPAPER=1\nGENERICTEXTONLY=1\n", QString(),
+         QStringLiteral("ZVR:LIB&2000&0&0&&0&&1") + QString(60000, u'x'), TFrmPrincipal::Outcome::Ended,
+         QStringLiteral("Error"), QStringLiteral("Se produjo un error en la impresión"),
+         {QStringLiteral("] ERROR EXCEPTION - Se produjo un error en la impresión - Los parametros de lineas de ticket "
+                         "y codigos de barras parecen no coincidir. Mensaje error: El texto de las líneas del trabajo "
+                         "supera el máximo de 1048576 caracteres\r\n")}},
         {"malformed escape", "[PRINTER_CONFIG]\nPRINTER=0\nPAPER=1\nGENERICTEXTONLY=1\n", QString(),
          QStringLiteral("ZVR:LIB%2"), TFrmPrincipal::Outcome::ShowMainWindow, QStringLiteral("Ticketera"),
-         QStringLiteral("Error decoding URL style (%XX) encoded string at position 4"), QString()},
+         QStringLiteral("Error decoding URL style (%XX) encoded string at position 4"),
+         {QStringLiteral("] INICIO DE OPERACION UTF8Decode. Cadena: LIB%2\r\n")}},
     };
     for (const auto &c : cases) {
         m_ui.boxes.boxes.clear();
         m_spooler.refusal = c.refusal;
+        m_spooler.jobs.clear();
         writeSettings(c.settings);
         const QString before = log();
-        EXPECT_EQ(run({c.url}), c.outcome) << c.name;
+        // Nothing is printed, and a refused job never grows in memory on its way to the refusal.
+        EXPECT_LT(peakGrowthKb([&] { EXPECT_EQ(run({c.url}), c.outcome) << c.name; }), 32 * 1024) << c.name;
+        EXPECT_TRUE(m_spooler.jobs.isEmpty()) << c.name;
         ASSERT_EQ(m_ui.boxes.boxes.size(), 1) << c.name;
         EXPECT_EQ(m_ui.boxes.boxes[0].icon, MessageBoxes::Icon::Error) << c.name;
         EXPECT_EQ(m_ui.boxes.boxes[0].caption, c.caption) << c.name;
         EXPECT_EQ(m_ui.boxes.boxes[0].text, c.text) << c.name;
-        EXPECT_TRUE(log().mid(before.size()).contains(c.logLine)) << c.name;
+        const QString added = log().mid(before.size());
+        qsizetype from = 0;
+        for (const QString &line : c.logLines) {
+            const qsizetype at = added.indexOf(line, from);
+            EXPECT_GE(at, 0) << c.name << ": missing or out of order: " << line.toStdString();
+            from = at < 0 ? from : at + line.size();
+        }
     }
 }

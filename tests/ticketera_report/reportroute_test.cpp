@@ -279,13 +279,15 @@ TEST_F(ReportRouteTest, ProviderLogoCopyLeftBehindIsShownThenRemoved)
     run(QStringLiteral("ZVR:LIB&1&0&0&&0&PRV&1linea"));
     expectLog({"] Fichero logotipo proveedor: " + workDir() + "/PRV.bmp no existe\r\n", "] Visible de Repor title: false\r\n"});
 
-    // A provider file that is no bitmap ends the preparation; its copy is removed all the same.
+    // A provider file that is no bitmap ends the preparation before anything was output: no
+    // blank ticket, the general error instead. Its copy is removed all the same.
     QImage(20, 20, QImage::Format_RGB32).save(appDir() + QStringLiteral("resources/PRV.lpf"), "PNG");
     run(QStringLiteral("ZVR:LIB&1&0&0&&0&PRV&1linea"));
-    EXPECT_EQ(m_ui.jobs.size(), 1);
-    EXPECT_TRUE(m_ui.boxes.boxes.isEmpty());
+    EXPECT_TRUE(m_ui.jobs.isEmpty());
+    EXPECT_EQ(m_ui.boxes.boxes.size(), 1);
     EXPECT_FALSE(QFile::exists(workDir() + QStringLiteral("/PRV.bmp")));
-    expectLog({"] ERROR INFORME - Preparacion interrumpida. Clase de error: ImageFormatError Mensaje del error: "});
+    expectLog({"] ERROR INFORME - Preparacion interrumpida. Clase de error: ImageFormatError Mensaje del error: ",
+               "] ERROR EXCEPTION- Clase de error: ImageFormatError Mensaje del error: "});
 }
 
 TEST_F(ReportRouteTest, ProviderLogoNamesNeverLeaveTheirFolders)
@@ -319,16 +321,22 @@ TEST_F(ReportRouteTest, FontSizesFollowFormatCodeAndPaper)
         {"0", "1MMMMMM&0MMMMMM", {6, 6}},
         {"1", "xMMMMMM&0MMMMMM&5MMMMMM", {8, 7, 7}}, // other codes keep the size: first the template's
         {"0", "xMMMMMM", {6}},                      // the 5 cm template's own size
+        // A cut marker after lines of two codes: the next ticket's first line takes the code of
+        // this ticket's first line, not of its last.
+        {"1", "1MMMMMM&0MMMMMM&0@MMMMMM", {8, 7, 8}},
     };
     QList<double> widthPerPoint;
     for (const auto &c : cases) {
         settings(QByteArray("PRINTER=1\nPAPER=") + c.paper + "\n");
-        const int count = static_cast<int>(c.points.size());
-        run(QStringLiteral("ZVR:LIB&%1&0&0&&0&&").arg(count) + QLatin1String(c.lines));
-        ASSERT_EQ(m_ui.jobs.size(), 1) << c.lines;
-        const QList<InkBlock> blocks = inkBlocks(page());
-        ASSERT_EQ(blocks.size(), count) << c.lines;
-        for (int i = 0; i < count; ++i)
+        const QString lines = QString::fromLatin1(c.lines).replace(u'@', kMarker);
+        const int count = static_cast<int>(lines.count(u'&') + 1);
+        run(QStringLiteral("ZVR:LIB&%1&0&0&&0&&").arg(count) + lines);
+        ASSERT_GE(m_ui.jobs.size(), 1) << c.lines;
+        QList<InkBlock> blocks;
+        for (qsizetype job = 0; job < m_ui.jobs.size(); ++job)
+            blocks += inkBlocks(page(job));
+        ASSERT_EQ(blocks.size(), c.points.size()) << c.lines;
+        for (int i = 0; i < blocks.size(); ++i)
             widthPerPoint << blocks[i].width() / c.points[i];
     }
     // The same text is as wide as its size, on either paper.
@@ -364,21 +372,24 @@ TEST_F(ReportRouteTest, FailuresOfTheRoute)
         int jobs;      // handed to the printer
         int pages;     // in the first job
         QString box;   // general error message, or empty
-        QString logLine;
+        QStringList logLines;
     } cases[] = {
         {"index not an integer", "PRINTER=x\nPAPER=1\n", false, 0, 0, "Se produjo un error en la impresión",
-         "] ERROR EXCEPTION- Clase de error: ConversionError Mensaje del error: ''x'' is not a valid integer value\r\n"},
+         {"] ERROR EXCEPTION- Clase de error: ConversionError Mensaje del error: ''x'' is not a valid integer value\r\n"}},
         {"index outside the list", "PRINTER=2\nPAPER=1\n", false, 0, 0, "Se produjo un error en la impresión",
-         "] ERROR EXCEPTION- Clase de error: PrinterError Mensaje del error: La impresora 2 no existe: el sistema "
-         "tiene 2 impresoras\r\n"},
+         {"] ERROR EXCEPTION- Clase de error: PrinterError Mensaje del error: La impresora 2 no existe: el sistema "
+          "tiene 2 impresoras\r\n"}},
         {"paper type not an integer", "PRINTER=0\nPAPER=grande\n", false, 0, 0, "Se produjo un error en la impresión",
-         "] ERROR EXCEPTION- Clase de error: ConversionError Mensaje del error: ''grande'' is not a valid integer value\r\n"},
+         {"] ERROR EXCEPTION- Clase de error: ConversionError Mensaje del error: ''grande'' is not a valid integer value\r\n"}},
         {"paper type 2: the empty layout", "PRINTER=0\nPAPER=2\n", false, 1, 0, QString(),
-         "] Informe que se carga: \r\n\r\n"},
+         {"] Informe que se carga: \r\n\r\n"}},
         {"missing template: the empty layout", "PRINTER=0\nPAPER=1\n", true, 1, 0, QString(),
-         "] Informe que se carga: ticket_gran_7cm.fr3\r\n\r\n"},
-        {"client logo that is not a bitmap", "PRINTER=0\nPAPER=1\nLOGO=@PNG@\n", false, 1, 1, QString(),
-         "] ERROR INFORME - Preparacion interrumpida. Clase de error: ImageFormatError Mensaje del error: El fichero "},
+         {"] Informe que se carga: ticket_gran_7cm.fr3\r\n\r\n"}},
+        // The preparation ends at the first callback: a blank ticket would reach the printer.
+        {"client logo that is not a bitmap", "PRINTER=0\nPAPER=1\nLOGO=@PNG@\n", false, 0, 0,
+         "Se produjo un error en la impresión",
+         {"] ERROR INFORME - Preparacion interrumpida. Clase de error: ImageFormatError Mensaje del error: El fichero ",
+          "] ERROR EXCEPTION- Clase de error: ImageFormatError Mensaje del error: El fichero "}},
     };
     const QString png = m_dir.path() + QStringLiteral("/logo.png");
     QImage(50, 50, QImage::Format_RGB32).save(png, "PNG");
@@ -401,7 +412,7 @@ TEST_F(ReportRouteTest, FailuresOfTheRoute)
             EXPECT_EQ(m_ui.boxes.boxes[0].caption, "Error") << c.name;
             EXPECT_EQ(m_ui.boxes.boxes[0].text, c.box) << c.name;
         }
-        expectLog({c.logLine}, c.name);
+        expectLog(c.logLines, c.name);
     }
 }
 

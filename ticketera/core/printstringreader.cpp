@@ -9,6 +9,8 @@ PrintStringReader::PrintStringReader(QString printString) : m_rest(std::move(pri
 
 void PrintStringReader::advance()
 {
+    if (m_repeat)
+        return;
     const qsizetype amp = m_rest.indexOf(u'&');
     if (amp >= 0)
         m_rest.remove(0, amp + 1);
@@ -75,7 +77,30 @@ PrintHeader PrintStringReader::readHeader()
                                       .arg(kMaxLinesPerJob));
     }
     m_header = h;
+    checkJobText();
     return h;
+}
+
+void PrintStringReader::checkJobText() const
+{
+    // The same reading, ahead and unlogged, over copies that share the string's text.
+    PrintStringReader ahead(*this);
+    ahead.m_quiet = true;
+    qint64 text = 0;
+    try {
+        while (ahead.hasMoreTickets()) {
+            TicketLines ticket;
+            ahead.readTicket(ticket);
+            for (const QStringList *lines : {&ticket.TicketLineasBefore, &ticket.TicketLineasAfter})
+                for (const QString &line : *lines)
+                    text += line.size();
+            if (text > kMaxTextPerJob)
+                throw ConversionError(QStringLiteral("El texto de las líneas del trabajo supera el máximo de %1 caracteres")
+                                          .arg(kMaxTextPerJob));
+        }
+    } catch (const ListIndexError &) {
+        // A misplaced cut marker fails when its ticket is read, after the tickets before it.
+    }
 }
 
 bool PrintStringReader::hasMoreTickets() const
@@ -86,17 +111,22 @@ bool PrintStringReader::hasMoreTickets() const
 PrintStringReader::Line PrintStringReader::readLine()
 {
     advance();
-    logGeneral(QStringLiteral("kk: ") + m_rest);
+    if (!m_quiet)
+        logGeneral(QStringLiteral("kk: ") + m_rest);
+    if (m_repeat) {
+        if (!m_quiet)
+            logGeneral(QStringLiteral("Ultima Linea leida: ") + m_repeat->text);
+        return *m_repeat;
+    }
     Line line;
     const qsizetype amp = m_rest.indexOf(u'&');
-    if (amp >= 0) {
-        line.text = m_rest.mid(1, qMax<qsizetype>(0, amp - 1));
-        logGeneral(QStringLiteral("Linea leida: ") + line.text);
-    } else {
-        line.text = m_rest.mid(1);
-        logGeneral(QStringLiteral("Ultima Linea leida: ") + line.text);
-    }
+    line.text = amp >= 0 ? m_rest.mid(1, qMax<qsizetype>(0, amp - 1)) : m_rest.mid(1);
+    if (!m_quiet)
+        logGeneral((amp >= 0 ? QStringLiteral("Linea leida: ") : QStringLiteral("Ultima Linea leida: ")) + line.text);
     line.format = m_rest.left(1);
+    line.marker = line.text.indexOf(kCutMarker);
+    if (amp < 0)
+        m_repeat = line;
     return line;
 }
 
@@ -106,23 +136,26 @@ void PrintStringReader::readLines(int &counter, int bound, QStringList &texts, Q
     const int s0 = counter;
     for (int i = s0; i < bound; ++i) {
         const Line line = readLine();
-        const qsizetype marker = line.text.indexOf(kCutMarker);
-        if (marker >= 0) {
+        if (line.marker >= 0) {
             if (formats.isEmpty())
                 throw ListIndexError(0);
             // The text starts at the field's second character, which is S's second character.
-            m_rest = u'&' + formats.first() + m_rest.mid(1 + marker + kCutMarker.size());
-            logGeneral(QStringLiteral("Multiples tickets - Ticket terminado."));
-            logGeneral(QStringLiteral("Cadena restante: ") + m_rest);
+            m_rest = u'&' + formats.first() + m_rest.mid(1 + line.marker + kCutMarker.size());
+            m_repeat.reset();
+            if (!m_quiet) {
+                logGeneral(QStringLiteral("Multiples tickets - Ticket terminado."));
+                logGeneral(QStringLiteral("Cadena restante: ") + m_rest);
+            }
             counter = i;
             return;
         }
         formats.append(line.format);
         texts.append(line.text);
-        logGeneral(QStringLiteral("LINEA %1 BARCODE TICKET AÑADIDA %2 - FORMATO: %3: CONTENIDO: %4")
-                       .arg(label)
-                       .arg(logOffset + i - s0)
-                       .arg(line.format, line.text));
+        if (!m_quiet)
+            logGeneral(QStringLiteral("LINEA %1 BARCODE TICKET AÑADIDA %2 - FORMATO: %3: CONTENIDO: %4")
+                           .arg(label)
+                           .arg(logOffset + i - s0)
+                           .arg(line.format, line.text));
     }
     if (bound > s0)
         counter = bound;

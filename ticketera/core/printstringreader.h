@@ -2,6 +2,8 @@
 
 #include "printtypes.h"
 
+#include <optional>
+
 // Reads a decoded print string: the header fields once, then the lines ticket by ticket.
 // The string is consumed from the front; a field holding the cut marker ends a ticket and
 // what follows the marker becomes the next ticket's first line.
@@ -11,10 +13,14 @@ public:
     static constexpr QStringView kCutMarker = uR"(\n\n\n\x1D\x56\x01)";
     // A job announcing more lines than this is not a ticket: the counts and the lines disagree.
     static constexpr int kMaxLinesPerJob = 10000;
+    // Far above any ticket: a job whose lines hold more text (repeats of the last field
+    // included) is refused before anything is printed.
+    static constexpr qint64 kMaxTextPerJob = 1048576;
 
     explicit PrintStringReader(QString printString);
 
-    // Raises ConversionError when a numeric field is not a number or a count is not believable.
+    // Raises ConversionError when a numeric field is not a number, a count is not believable or
+    // the job's lines would hold more text than kMaxTextPerJob.
     PrintHeader readHeader();
     bool hasMoreTickets() const;
     // Fills the four empty lists; raises ListIndexError when a cut marker stands in the first
@@ -29,6 +35,7 @@ private:
     struct Line {
         QString format;
         QString text;
+        qsizetype marker = -1; // where the cut marker starts in the text
     };
 
     void advance();
@@ -37,8 +44,13 @@ private:
     Line readLine();
     void readLines(int &counter, int bound, QStringList &texts, QStringList &formats, QStringView label,
                    int logOffset);
+    void checkJobText() const;
 
     QString m_rest;
+    // The last field once the string has no "&" left: every further line repeats it, sharing
+    // its text instead of copying it again.
+    std::optional<Line> m_repeat;
+    bool m_quiet = false; // reading ahead to measure the job: nothing is logged
     PrintHeader m_header;
     int m_countBefore = 0;
     int m_countAfter = 0;

@@ -5,11 +5,15 @@
 #include "printererror.h"
 #include "printspooler.h"
 
-TextOnlyRoute::TextOnlyRoute(platform::PrintSpooler &spooler) : m_spooler(spooler) {}
+TextOnlyRoute::TextOnlyRoute(QueueLookup queue, SpoolerLookup spooler)
+    : m_queue(std::move(queue)), m_spooler(std::move(spooler))
+{
+}
 
-void TextOnlyRoute::imprimir(const QString &queue, const TicketLines &ticket)
+void TextOnlyRoute::imprimir(const TicketLines &ticket)
 {
     logMilestone(QStringLiteral("Impresion Generic Text Only"));
+    const QString queue = m_queue();
     QByteArray job;
     for (const QStringList *lines : {&ticket.TicketLineasBefore, &ticket.TicketLineasAfter}) {
         for (const QString &line : *lines) {
@@ -18,6 +22,6 @@ void TextOnlyRoute::imprimir(const QString &queue, const TicketLines &ticket)
         }
     }
     QString error;
-    if (!m_spooler.submitRawJob(queue, QStringLiteral("Ticketera"), job, &error))
+    if (!m_spooler().submitRawJob(queue, QStringLiteral("Ticketera"), job, &error))
         throw PrinterError(QStringLiteral("La impresora %1 no acepta el trabajo: %2").arg(queue, error));
 }

@@ -2,6 +2,8 @@
 
 #include "printtypes.h"
 
+#include <functional>
+
 namespace platform {
 class PrintSpooler;
 }
@@ -10,10 +12,16 @@ class PrintSpooler;
 // CR LF; the printer lays the text out itself.
 class TextOnlyRoute {
 public:
-    explicit TextOnlyRoute(platform::PrintSpooler &spooler);
-    // Raises PrinterError when the queue does not take the job.
-    void imprimir(const QString &queue, const TicketLines &ticket);
+    // The configured printer's queue, and the spooler that knows it: asked for after the route
+    // has logged its start, so a printer that cannot be found leaves that line all the same.
+    using QueueLookup = std::function<QString()>;
+    using SpoolerLookup = std::function<platform::PrintSpooler &()>;
+
+    TextOnlyRoute(QueueLookup queue, SpoolerLookup spooler);
+    // Raises what the lookups raise, or PrinterError when the queue does not take the job.
+    void imprimir(const TicketLines &ticket);
 
 private:
-    platform::PrintSpooler &m_spooler;
+    QueueLookup m_queue;
+    SpoolerLookup m_spooler;
 };

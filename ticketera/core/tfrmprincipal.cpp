@@ -147,8 +147,9 @@ void TFrmPrincipal::mostrarErrorPorDefecto(const ZelvoraError &error)
 void TFrmPrincipal::imprimirTicket()
 {
     if (configPrinter.impresionSoloTexto) {
-        const QString queue = impresoraSeleccionada();
-        TextOnlyRoute(spooler()).imprimir(queue, ticket);
+        TextOnlyRoute([this] { return impresoraSeleccionada(); },
+                      [this]() -> platform::PrintSpooler & { return spooler(); })
+            .imprimir(ticket);
     } else if (configPrinter.imprimirPuerto) {
         PortRoute(IniFile(DirApp + kSettingsFile).readSection(u"PORTS")).imprimir(configPrinter.puerto, ticket);
     } else {

@@ -101,7 +101,10 @@ void TicketReportRoute::imprimir(TFrmPrincipal &form)
     }
     logMilestone(QStringLiteral("Informe que se carga: ") + plantilla + QStringLiteral("\r\n"));
     frxReport1.loadFromFile(plantilla.isEmpty() ? QString() : form.DirApp + QStringLiteral("informes/") + plantilla);
-    frxReport1.prepare();
+    // A preparation that failed before it output anything would be a blank ticket that nobody
+    // notices: the ticket fails instead, so the clerk knows to print it again.
+    if (!frxReport1.prepare() && frxReport1.prepared().isBlank())
+        frxReport1.rethrowFailure();
     m_output(frxReport1.prepared(), form.impresoraSeleccionada());
 }
 

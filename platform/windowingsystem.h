@@ -1,0 +1,11 @@
+#pragma once
+
+namespace platform {
+
+// Whether Qt can open windows that a person sees: the platform it would start on
+// (QT_QPA_PLATFORM, else the session's X or Wayland display) answers. Qt ends the process when
+// its platform cannot start, so a program that may run without a display asks first. Off-screen
+// platforms count as none: a box shown there would wait for a click that never comes.
+bool windowingSystemAvailable();
+
+} // namespace platform

@@ -1,0 +1,24 @@
+#pragma once
+
+// A loopback port that lets no connection through, like a host behind a filter that drops
+// packets: its queue of connections waiting to be accepted is full, so the system drops every
+// further connection attempt and the client waits for its own time-out.
+class DroppingPort {
+public:
+    DroppingPort();
+    DroppingPort(const DroppingPort &) = delete;
+    DroppingPort &operator=(const DroppingPort &) = delete;
+
+    int port() const { return m_port; }
+
+private:
+    struct Socket {
+        explicit Socket(int flags);
+        ~Socket();
+        int descriptor;
+    };
+
+    Socket m_listener;
+    Socket m_queued;
+    int m_port = 0;
+};

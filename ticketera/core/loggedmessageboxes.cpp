@@ -1,0 +1,9 @@
+#include "loggedmessageboxes.h"
+
+#include "logswitches.h"
+
+void LoggedMessageBoxes::show(Icon, const QString &caption, const QString &text)
+{
+    logMilestone(QStringLiteral("SIN PANTALLA - Mensaje no mostrado. Titulo: ") + caption + QStringLiteral(" Texto: ") +
+                 text);
+}

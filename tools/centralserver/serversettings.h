@@ -1,0 +1,18 @@
+#pragma once
+
+#include "answersettings.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+// Everything the command line sets.
+struct ServerSettings {
+    std::string bindAddress = "127.0.0.1";
+    int httpPort = 0;  // 0: chosen by the system
+    int httpsPort = 0;
+    std::string certificateName = "localhost";
+    bool tls13Only = false;
+    std::string recordPath; // empty: nothing recorded
+    std::vector<std::pair<std::string, AnswerSettings>> routes;
+};
