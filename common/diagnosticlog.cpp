@@ -58,6 +58,12 @@ QString DiagnosticLog::linePrefix(const QDateTime &when)
            QString::number(t.msec()).rightJustified(3, u'0') + QStringLiteral("] ");
 }
 
+std::mutex &DiagnosticLog::writerMutex()
+{
+    static std::mutex threads;
+    return threads;
+}
+
 void DiagnosticLog::write(const QString &message) const noexcept
 {
     try {
@@ -65,8 +71,7 @@ void DiagnosticLog::write(const QString &message) const noexcept
         line += "\r\n";
 
         // Threads queue here first; the file lock then orders the processes.
-        static std::mutex threads;
-        const std::lock_guard<std::mutex> threadGuard(threads);
+        const std::lock_guard<std::mutex> threadGuard(writerMutex());
         const QString lockPath = platform::FileLock::pathFor(platform::executablePath());
         std::optional<platform::FileLock> lock(std::in_place, lockPath);
         if (!lock->isLocked()) {
