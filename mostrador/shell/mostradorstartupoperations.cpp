@@ -5,6 +5,7 @@
 #include "missingoperationerror.h"
 #include "tthreadmostradorip.h"
 #include "versioncheck.h"
+#include "weblogin.h"
 
 MostradorStartupOperations::MostradorStartupOperations(const StartupContext &context) : m_context(context) {}
 
@@ -38,7 +39,7 @@ bool MostradorStartupOperations::guardarInformacionUsuario(int, MostradorState &
     throw MissingOperationError(QStringLiteral("guardarInformacionUsuario"));
 }
 
-void MostradorStartupOperations::conectarAplicacionWeb(int, MostradorState &, MainFrame &)
+void MostradorStartupOperations::conectarAplicacionWeb(int tipoConexion, MostradorState &state, MainFrame &frame)
 {
-    throw MissingOperationError(QStringLiteral("conectarAplicacionWeb"));
+    ::conectarAplicacionWeb(tipoConexion, state, frame, m_context.logSwitches);
 }
