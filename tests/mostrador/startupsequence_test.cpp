@@ -269,11 +269,9 @@ TEST_F(StartupSequenceTest, TheOperationsThisBuildLacksRefuseByName)
 {
     const StartupContext context{appDir(), {true, true}, boxes, nullptr, client};
     MostradorStartupOperations product(context);
-    MainFrame &anyFrame = frame;
     const std::pair<const char *, std::function<void()>> missing[] = {
         {"consultarDatosUsuario", [&] { product.consultarDatosUsuario(state); }},
         {"guardarInformacionUsuario", [&] { product.guardarInformacionUsuario(0, state); }},
-        {"conectarAplicacionWeb", [&] { product.conectarAplicacionWeb(0, state, anyFrame); }},
     };
     for (const auto &[name, call] : missing) {
         try {
