@@ -2,7 +2,9 @@
 
 #include "addressbook.h"
 #include "connectionprobe.h"
+#include "consultardatosusuario.h"
 #include "missingoperationerror.h"
+#include "registrykey.h"
 #include "tthreadmostradorip.h"
 #include "versioncheck.h"
 #include "weblogin.h"
@@ -29,9 +31,9 @@ void MostradorStartupOperations::lanzarHiloIp()
     ::lanzarHiloIp(m_context.dirApp, m_context.logSwitches);
 }
 
-bool MostradorStartupOperations::consultarDatosUsuario(MostradorState &)
+bool MostradorStartupOperations::consultarDatosUsuario(MostradorState &state)
 {
-    throw MissingOperationError(QStringLiteral("consultarDatosUsuario"));
+    return ::consultarDatosUsuario(state, platform::RegistryKey::classesRootDirectory(), m_context.logSwitches);
 }
 
 bool MostradorStartupOperations::guardarInformacionUsuario(int, MostradorState &)

@@ -270,7 +270,6 @@ TEST_F(StartupSequenceTest, TheOperationsThisBuildLacksRefuseByName)
     const StartupContext context{appDir(), {true, true}, boxes, nullptr, client};
     MostradorStartupOperations product(context);
     const std::pair<const char *, std::function<void()>> missing[] = {
-        {"consultarDatosUsuario", [&] { product.consultarDatosUsuario(state); }},
         {"guardarInformacionUsuario", [&] { product.guardarInformacionUsuario(0, state); }},
     };
     for (const auto &[name, call] : missing) {
