@@ -34,6 +34,12 @@ QString DiagnosticLog::linePrefix(const QDateTime &when)
            QString::number(t.msec()).rightJustified(3, u'0') + QStringLiteral("] ");
 }
 
+std::mutex &DiagnosticLog::writerMutex()
+{
+    static std::mutex threads;
+    return threads;
+}
+
 void DiagnosticLog::write(const QString &message) const noexcept
 {
     try {
@@ -41,8 +47,7 @@ void DiagnosticLog::write(const QString &message) const noexcept
         line += "\r\n";
 
         // Threads queue here first; the file lock then orders the processes.
-        static std::mutex threads;
-        const std::lock_guard<std::mutex> threadGuard(threads);
+        const std::lock_guard<std::mutex> threadGuard(writerMutex());
         // A directory another user could have prepared gets none of our lines, nor our lock.
         if (!platform::workDirectoryIsSafe() && !(platform::ensureWorkDirectory() && platform::workDirectoryIsSafe()))
             return;

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <mutex>
 
 // One program's diagnostic log in the work directory: time-stamped lines in the code page,
 // one previous generation ".1", serialised across the threads and processes of one program.
@@ -17,6 +18,8 @@ public:
     QString filePath() const;
     // "[05/mar/2014, 09:07::03-045] " with the locale's month abbreviation.
     static QString linePrefix(const QDateTime &when);
+    // Held while a line is written by any thread of the process.
+    static std::mutex &writerMutex();
 
 private:
     QString m_fileName;

@@ -90,15 +90,15 @@ QString valueOf(const QByteArray &line)
     return decode(value).left(IniFile::kMaxValueLength);
 }
 
-std::mutex &writers()
+} // namespace
+
+IniFile::IniFile(QString path) : m_path(std::move(path)) {}
+
+std::mutex &IniFile::writerMutex()
 {
     static std::mutex m;
     return m;
 }
-
-} // namespace
-
-IniFile::IniFile(QString path) : m_path(std::move(path)) {}
 
 QByteArrayList IniFile::load(const QString &path)
 {
@@ -163,7 +163,7 @@ QList<std::pair<QString, QString>> IniFile::readSection(QStringView section) con
 
 void IniFile::writeString(QStringView section, QStringView key, const QString &value)
 {
-    const std::lock_guard<std::mutex> threads(writers());
+    const std::lock_guard<std::mutex> threads(writerMutex());
     platform::ensureWorkDirectory();
     const platform::FileLock lock(platform::FileLock::pathFor(m_path));
 

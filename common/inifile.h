@@ -3,6 +3,7 @@
 #include <QByteArrayList>
 #include <QList>
 #include <QString>
+#include <mutex>
 #include <utility>
 
 // A settings file with the rules of the Windows profile functions: section and key names
@@ -30,6 +31,9 @@ public:
     void writeString(QStringView section, QStringView key, const QString &value);
     void writeInteger(QStringView section, QStringView key, int value);
     void writeBool(QStringView section, QStringView key, bool value);
+
+    // Held while any thread of the process writes a settings file.
+    static std::mutex &writerMutex();
 
 private:
     const QByteArrayList &lines() const;

@@ -1,7 +1,6 @@
 #include "consultardatosusuario.h"
 
 #include "credentialskey.h"
-#include "escribirlog.h"
 #include "mostradorstate.h"
 #include "processhelpers.h"
 #include "registrykey.h"
@@ -11,10 +10,7 @@
 
 bool consultarDatosUsuario(MostradorState &state, const QString &registryHive, MostradorLogSwitches logSwitches)
 {
-    const auto log = [&](const QString &line) {
-        if (logSwitches.general)
-            escribirLog(line);
-    };
+    const auto log = [&](const QString &line) { logSwitches.logGeneral(line); };
     log(QStringLiteral("Inicio de consulta de datos de usuario guardados en el sistema"));
     bool result = false;
     platform::RegistryKey key(registryHive);

@@ -1,9 +1,11 @@
 #include "mostradorprogram.h"
-#include "pendingstartupoperations.h"
+#include "mostradorstartupoperations.h"
 
 int main(int argc, char **argv)
 {
     MostradorProgram program;
-    program.makeOperations = [] { return std::make_unique<PendingStartupOperations>(); };
+    program.makeOperations = [](const StartupContext &context) {
+        return std::make_unique<MostradorStartupOperations>(context);
+    };
     return program.run(argc, argv);
 }

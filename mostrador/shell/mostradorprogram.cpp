@@ -2,10 +2,12 @@
 
 #include "browserruntime.h"
 #include "paths.h"
+#include "processend.h"
 #include "qmessageboxes.h"
 #include "qtapplicationwindows.h"
 #include "rightbuttonfilter.h"
 #include "singleinstancelock.h"
+#include "startupcontext.h"
 #include "startupoperations.h"
 #include "tfrmprincipal.h"
 
@@ -16,7 +18,13 @@ int MostradorProgram::run(int argc, char **argv) const
     // Started by the browser runtime as one of its sub-processes: no lock, window or log line.
     if (const std::optional<int> exitCode = BrowserRuntime::dispatch(argc, argv))
         return *exitCode;
+    // The window and the browser are gone by now; the address refresh thread may still wait
+    // for the server, and nobody waits for it.
+    endProcessNow(runKiosk(argc, argv));
+}
 
+int MostradorProgram::runKiosk(int argc, char **argv) const
+{
     BrowserRuntime::configureProcess();
     QApplication application(argc, argv);
     const QString title = StartupSequence::caption();
@@ -33,12 +41,12 @@ int MostradorProgram::run(int argc, char **argv) const
 
     BrowserRuntime runtime;
     QtApplicationWindows windows;
-    const std::unique_ptr<StartupOperations> operations = makeOperations();
     TFrmPrincipal form(runtime.profile());
     if (windowCreated)
         windowCreated(form);
-    if (form.FormCreate(platform::installationDirectory(), *operations, messageBoxes, &windows, logSwitches) ==
-        StartupSequence::Outcome::EndProgram)
+    const StartupContext context{platform::installationDirectory(), logSwitches, messageBoxes, &windows, form.IdHTTP1};
+    const std::unique_ptr<StartupOperations> operations = makeOperations(context);
+    if (form.FormCreate(context, *operations) == StartupSequence::Outcome::EndProgram)
         return 0;
     form.show();
     return application.exec();

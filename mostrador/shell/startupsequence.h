@@ -4,12 +4,11 @@
 
 #include <QString>
 
-class ApplicationWindows;
 class MainFrame;
 class MainWindowControls;
-class MessageBoxes;
 class StartupOperations;
 struct MostradorState;
+struct StartupContext;
 
 // The main window's creation handler: everything Mostrador does before its window is first
 // shown, from the installation directory to the web login.
@@ -20,10 +19,8 @@ public:
         EndProgram, // no credentials: the window is never shown
     };
 
-    // `dirApp`: the directory of the running executable, ending in "/".
-    StartupSequence(QString dirApp, MostradorState &state, StartupOperations &operations, MainWindowControls &window,
-                    MainFrame &frame, MessageBoxes &messageBoxes, ApplicationWindows *windows,
-                    MostradorLogSwitches logSwitches = kMostradorLogSwitches);
+    StartupSequence(const StartupContext &context, MostradorState &state, StartupOperations &operations,
+                    MainWindowControls &window, MainFrame &frame);
 
     // An error escaping a step ends the sequence: its text is shown in a message box and the
     // window is shown without a login.
@@ -35,15 +32,11 @@ private:
     Outcome runSteps();
     void comprobarVersion();
     bool leerCredenciales(int tipoConexion);
-    void logGeneral(const QString &message) const;
-    void logMilestone(const QString &message) const;
 
-    QString m_dirApp;
+    const StartupContext &m_context;
+    const MostradorLogSwitches &m_log;
     MostradorState &m_state;
     StartupOperations &m_operations;
     MainWindowControls &m_window;
     MainFrame &m_frame;
-    MessageBoxes &m_messageBoxes;
-    ApplicationWindows *m_windows;
-    MostradorLogSwitches m_logSwitches;
 };

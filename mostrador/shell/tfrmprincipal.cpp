@@ -25,11 +25,9 @@ TFrmPrincipal::TFrmPrincipal(QWebEngineProfile &profile)
     resize(1008, 738);
 }
 
-StartupSequence::Outcome TFrmPrincipal::FormCreate(const QString &dirApp, StartupOperations &operations,
-                                                   MessageBoxes &messageBoxes, ApplicationWindows *windows,
-                                                   MostradorLogSwitches logSwitches)
+StartupSequence::Outcome TFrmPrincipal::FormCreate(const StartupContext &context, StartupOperations &operations)
 {
-    return StartupSequence(dirApp, state, operations, *this, *WebBrowser1, messageBoxes, windows, logSwitches).run();
+    return StartupSequence(context, state, operations, *this, *WebBrowser1).run();
 }
 
 QSize TFrmPrincipal::firstMonitorSize() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "downloadmanager.h"
+#include "httpclient.h"
 #include "mainwindowcontrols.h"
 #include "mostradorstate.h"
 #include "qtdownloadwindows.h"
@@ -11,11 +12,10 @@
 #include <QWidget>
 #include <optional>
 
-class ApplicationWindows;
 class BrowserControl;
-class MessageBoxes;
 class QWebEngineProfile;
 class StartupOperations;
+struct StartupContext;
 
 // Mostrador's main window: a kiosk window filled by the embedded browser.
 class TFrmPrincipal : public QWidget, public MainWindowControls {
@@ -23,15 +23,15 @@ public:
     explicit TFrmPrincipal(QWebEngineProfile &profile);
 
     // The start-up sequence, run before the window is first shown.
-    StartupSequence::Outcome FormCreate(const QString &dirApp, StartupOperations &operations,
-                                        MessageBoxes &messageBoxes, ApplicationWindows *windows,
-                                        MostradorLogSwitches logSwitches);
+    StartupSequence::Outcome FormCreate(const StartupContext &context, StartupOperations &operations);
 
     QSize firstMonitorSize() const override;
     void applyGeometry(const WindowGeometry &geometry) override;
     void setCaption(const QString &caption) override;
 
     BrowserControl *WebBrowser1 = nullptr;
+    // The main window's HTTP client, for the connection probe and the enrolment.
+    HttpClient IdHTTP1{HttpClient::Kind::MainWindow};
     MostradorState state;
 
 protected:

@@ -1,9 +1,12 @@
+#include "httpclient.h"
 #include "mainframe.h"
 #include "mainwindowcontrols.h"
 #include "missingoperationerror.h"
+#include "mostradorstartupoperations.h"
+#include "mostradorlog.h"
 #include "mostradorstate.h"
-#include "pendingstartupoperations.h"
 #include "recordingmessageboxes.h"
+#include "startupcontext.h"
 #include "startupoperations.h"
 #include "startupsequence.h"
 #include "windowgeometry.h"
@@ -13,6 +16,7 @@
 #include <QFileInfo>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <unistd.h>
@@ -108,26 +112,13 @@ protected:
 
     StartupSequence::Outcome run(MostradorLogSwitches switches = {true, true})
     {
-        return StartupSequence(appDir(), state, operations, window, frame, boxes, nullptr, switches).run();
+        const StartupContext context{appDir(), switches, boxes, nullptr, client};
+        return StartupSequence(context, state, operations, window, frame).run();
     }
 
-    // The log's lines without their time stamps.
-    QStringList logLines() const
-    {
-        QFile file(workDir() + QStringLiteral("/ZelvoraMostrador.log"));
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        QStringList lines;
-        for (const QByteArray &line : file.readAll().split('\n')) {
-            if (line.isEmpty())
-                continue;
-            EXPECT_TRUE(line.endsWith('\r'));
-            const QString text = QString::fromLatin1(line.chopped(1));
-            lines << text.mid(text.indexOf(QStringLiteral("] ")) + 2);
-        }
-        return lines;
-    }
+    QStringList logLines() const { return mostradorLogLines(workDir()); }
 
+    HttpClient client{HttpClient::Kind::MainWindow};
     MostradorState state;
     ScriptedOperations operations;
     RecordingWindow window;
@@ -260,38 +251,20 @@ TEST_F(StartupSequenceTest, AnErrorEndsTheSequenceWithItsTextAndTheWindowIsShown
     }
 }
 
-TEST_F(StartupSequenceTest, ThisBuildEndsAtTheMissingVersionCheckWithoutPretending)
+TEST_F(StartupSequenceTest, TheOperationsThisBuildLacksRefuseByName)
 {
-    PendingStartupOperations pending;
-    const StartupSequence::Outcome outcome =
-        StartupSequence(appDir(), state, pending, window, frame, boxes, nullptr, {true, true}).run();
-
-    EXPECT_EQ(outcome, StartupSequence::Outcome::ShowWindow);
-    ASSERT_EQ(boxes.boxes.size(), 1);
-    EXPECT_EQ(boxes.boxes[0].caption, "Zelvora Mostrador");
-    EXPECT_EQ(boxes.boxes[0].text,
-              QStringLiteral("La operación comprobarActualizaciones no está disponible en esta versión de Mostrador."));
-    EXPECT_EQ(logLines(), QStringList({kLogPrefix + appDir(), "Aplicacion a generar: Zelvora Mostrador"}));
-    EXPECT_EQ(window.captions, QStringList{"Zelvora Mostrador"});
-
-    // Every other operation refuses as well, by name.
-    MainFrame &anyFrame = frame;
-    const std::function<void()> others[] = {
-        [&] { pending.consultarTipoConexion(); },
-        [&] { pending.nombreTipoConexion(0); },
-        [&] { pending.lanzarHiloIp(); },
-        [&] { pending.consultarDatosUsuario(state); },
-        [&] { pending.guardarInformacionUsuario(0, state); },
-        [&] { pending.conectarAplicacionWeb(0, state, anyFrame); },
+    const StartupContext context{appDir(), {true, true}, boxes, nullptr, client};
+    MostradorStartupOperations product(context);
+    const std::pair<const char *, std::function<void()>> missing[] = {
+        {"guardarInformacionUsuario", [&] { product.guardarInformacionUsuario(0, state); }},
     };
-    const char *names[] = {"consultarTipoConexion", "nombreTipoConexion", "lanzarHiloIp", "consultarDatosUsuario",
-                           "guardarInformacionUsuario", "conectarAplicacionWeb"};
-    for (int i = 0; i < 6; ++i) {
+    for (const auto &[name, call] : missing) {
         try {
-            others[i]();
-            ADD_FAILURE() << names[i] << " pretended to succeed";
+            call();
+            ADD_FAILURE() << name << " pretended to succeed";
         } catch (const MissingOperationError &e) {
-            EXPECT_TRUE(e.message().contains(QString::fromLatin1(names[i]) + u' ')) << qPrintable(e.message());
+            EXPECT_EQ(e.message(), QStringLiteral("La operación %1 no está disponible en esta versión de Mostrador.")
+                                       .arg(QLatin1String(name)));
         }
     }
 }

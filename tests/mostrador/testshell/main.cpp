@@ -9,7 +9,9 @@
 int main(int argc, char **argv)
 {
     MostradorProgram program;
-    program.makeOperations = [] { return std::make_unique<TestStartupOperations>(); };
+    program.makeOperations = [](const StartupContext &context) {
+        return std::make_unique<TestStartupOperations>(context);
+    };
     program.logSwitches = {true, true};
     program.windowCreated = [](TFrmPrincipal &form) { new ReadinessWatcher(form, *form.WebBrowser1); };
     return program.run(argc, argv);

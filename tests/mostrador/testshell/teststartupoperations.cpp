@@ -5,23 +5,6 @@
 
 #include <QWebEngineHttpRequest>
 
-bool TestStartupOperations::comprobarActualizaciones()
-{
-    return false;
-}
-
-int TestStartupOperations::consultarTipoConexion()
-{
-    return 2;
-}
-
-QString TestStartupOperations::nombreTipoConexion(int tipoConexion)
-{
-    return QStringLiteral("prueba %1").arg(tipoConexion);
-}
-
-void TestStartupOperations::lanzarHiloIp() {}
-
 bool TestStartupOperations::consultarDatosUsuario(MostradorState &state)
 {
     state.Usuario = QStringLiteral("prueba");

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "startupcontext.h"
 #include "startupoperations.h"
 
-// The start-up operations of this build: none of them exists yet, and each one raises
+// The start-up operations of this build. Those that do not exist yet raise
 // MissingOperationError rather than pretend to succeed.
-class PendingStartupOperations : public StartupOperations {
+class MostradorStartupOperations : public StartupOperations {
 public:
+    explicit MostradorStartupOperations(const StartupContext &context);
+
     bool comprobarActualizaciones() override;
     int consultarTipoConexion() override;
     QString nombreTipoConexion(int tipoConexion) override;
@@ -13,4 +16,7 @@ public:
     bool consultarDatosUsuario(MostradorState &state) override;
     bool guardarInformacionUsuario(int tipoConexion, MostradorState &state) override;
     void conectarAplicacionWeb(int tipoConexion, MostradorState &state, MainFrame &frame) override;
+
+protected:
+    const StartupContext &m_context;
 };

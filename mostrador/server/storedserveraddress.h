@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+// The server address kept enciphered as "IP_CONFIG" of section "CONNECTION" in the settings
+// file. Both operations log their line whatever the log switches say.
+
+// The stored address, or empty when none is stored.
+QString leerIpConfig(const QString &directory, const QString &fileName);
+// Stores `address` unless it is empty; raises SettingsWriteError when the file cannot be written.
+void guardarIpConfig(const QString &directory, const QString &fileName, const QString &address);
+
+// A host name or IPv4 address with an optional ":port", at most 255 characters: the only text
+// that can stand between a scheme and a path.
+bool esDireccionServidor(const QString &text);

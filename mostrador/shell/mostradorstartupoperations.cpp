@@ -1,0 +1,47 @@
+#include "mostradorstartupoperations.h"
+
+#include "addressbook.h"
+#include "connectionprobe.h"
+#include "consultardatosusuario.h"
+#include "missingoperationerror.h"
+#include "registrykey.h"
+#include "tthreadmostradorip.h"
+#include "versioncheck.h"
+#include "weblogin.h"
+
+MostradorStartupOperations::MostradorStartupOperations(const StartupContext &context) : m_context(context) {}
+
+bool MostradorStartupOperations::comprobarActualizaciones()
+{
+    return ::comprobarActualizaciones(m_context.dirApp, m_context.logSwitches);
+}
+
+int MostradorStartupOperations::consultarTipoConexion()
+{
+    return ::consultarTipoConexion(m_context.IdHTTP1, m_context.dirApp, m_context.logSwitches);
+}
+
+QString MostradorStartupOperations::nombreTipoConexion(int tipoConexion)
+{
+    return addressbook::nombreTipoConexion(tipoConexion);
+}
+
+void MostradorStartupOperations::lanzarHiloIp()
+{
+    ::lanzarHiloIp(m_context.dirApp, m_context.logSwitches);
+}
+
+bool MostradorStartupOperations::consultarDatosUsuario(MostradorState &state)
+{
+    return ::consultarDatosUsuario(state, platform::RegistryKey::classesRootDirectory(), m_context.logSwitches);
+}
+
+bool MostradorStartupOperations::guardarInformacionUsuario(int, MostradorState &)
+{
+    throw MissingOperationError(QStringLiteral("guardarInformacionUsuario"));
+}
+
+void MostradorStartupOperations::conectarAplicacionWeb(int tipoConexion, MostradorState &state, MainFrame &frame)
+{
+    ::conectarAplicacionWeb(tipoConexion, state, frame, m_context.logSwitches);
+}
