@@ -43,7 +43,7 @@ void DownloadManager::OnBeforeDownload(QWebEngineDownloadRequest *raw)
         return;
     }
 
-    // The windows below run the event loop: the browser may drop the request meanwhile.
+    // The windows below run an event loop of their own: the request is looked at again after them.
     const QPointer<QWebEngineDownloadRequest> request(raw);
     const QString fileName = fileNamePart(request->suggestedFileName());
     const TOpcionAbrirGuardar opcion = m_windows.preguntarAbrirGuardar(fileName, request->mimeType());

@@ -16,8 +16,8 @@ class QWebEngineProfile;
 
 // Every download of the browser profile: the user is asked whether to open or save the file,
 // the browser writes it where the answer says while a progress window is up, and a file to be
-// opened goes to the desktop's associated program once it is complete. The browser keeps
-// running while the windows are up, so downloads overlap: each keeps its own answer, path and
+// opened goes to the desktop's associated program once it is complete. The browser goes on
+// while progress windows are up, so downloads overlap: each keeps its own answer, path and
 // progress window.
 class DownloadManager : public QObject {
 public:
