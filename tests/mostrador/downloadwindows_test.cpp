@@ -29,12 +29,23 @@ template <typename W> void whenUp(std::function<void(W &)> act)
 
 class DownloadWindowsTest : public testing::Test {
 protected:
+    static void SetUpTestSuite()
+    {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        application = std::make_unique<QApplication>(argc, argv);
+    }
+    static void TearDownTestSuite() { application.reset(); }
+
     void SetUp() override
     {
         mainWindow.setGeometry(100, 50, 1024, 777);
         mainWindow.show();
     }
 
+    static inline int argc = 1;
+    static inline char name[] = "downloadwindows_test";
+    static inline char *argv[] = {name, nullptr};
+    static inline std::unique_ptr<QApplication> application;
     QWidget mainWindow;
     QtDownloadWindows windows{mainWindow};
 };
