@@ -4,6 +4,7 @@
 #include "missingoperationerror.h"
 #include "mostradorstartupoperations.h"
 #include "mostradorlog.h"
+#include "qtprint.h"
 #include "mostradorstate.h"
 #include "recordingmessageboxes.h"
 #include "startupcontext.h"

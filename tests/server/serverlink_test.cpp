@@ -10,6 +10,7 @@
 #include "httperror.h"
 #include "inifile.h"
 #include "mostradorlog.h"
+#include "qtprint.h"
 #include "storedserveraddress.h"
 #include "tthreadmostradorip.h"
 #include "versioncheck.h"

@@ -1,5 +1,6 @@
 #include "inifile.h"
 #include "mostradorlog.h"
+#include "qtprint.h"
 #include "storedserveraddress.h"
 #include "stringcipher.h"
 
