@@ -3,6 +3,7 @@
 #include "browsercontrol.h"
 #include "browserpage.h"
 #include "browserruntime.h"
+#include "qtprint.h"
 #include "testpageserver.h"
 
 #include <QWindow>

@@ -5,14 +5,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineView>
 #include <memory>
-#include <ostream>
 #include <optional>
-
-// Test failures print texts as texts.
-inline void PrintTo(const QString &text, std::ostream *out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 // Loads `url` into `view` and waits until it is there.
 inline bool loadAndWait(QWebEngineView &view, const QUrl &url)

@@ -6,6 +6,7 @@
 #include "downloadmanager.h"
 #include "downloadprogress.h"
 #include "downloadwindows.h"
+#include "qtprint.h"
 #include "testpageserver.h"
 
 #include <QDir>

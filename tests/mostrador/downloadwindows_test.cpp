@@ -1,5 +1,6 @@
 // The download windows on screen: the question, the save dialog and the progress window.
 #include "qtdownloadwindows.h"
+#include "qtprint.h"
 #include "twabrirguardar.h"
 #include "twdescarga.h"
 
