@@ -1,7 +1,6 @@
-#include "configurationdialogs.h"
 #include "mostradorlog.h"
-#include "printerlist.h"
 #include "recordingmessageboxes.h"
+#include "scriptedworld.h"
 #include "tfrmususel.h"
 
 #include <QApplication>
@@ -17,7 +16,6 @@
 #include <QTest>
 #include <csignal>
 #include <gtest/gtest.h>
-#include <stdexcept>
 #include <sys/resource.h>
 
 namespace {
@@ -25,26 +23,6 @@ namespace {
 using Icon = MessageBoxes::Icon;
 const QString kCaption = QStringLiteral("Zelvora Mostrador");
 const QString kBadPicture = QStringLiteral("El fichero no tiene un formato válido");
-
-class ScriptedPrinters : public PrinterList {
-public:
-    QStringList names{QStringLiteral("Primera"), QStringLiteral("Segunda"), QStringLiteral("Generic / Text Only")};
-    bool fail = false;
-    QStringList printerNames() override
-    {
-        if (fail)
-            throw std::runtime_error("CUPS no responde");
-        return names;
-    }
-};
-
-class ScriptedDialogs : public ConfigurationDialogs {
-public:
-    std::optional<int> printer;
-    QString picture;
-    std::optional<int> printerSetup(QWidget *) override { return printer; }
-    QString openPicture(QWidget *) override { return picture; }
-};
 
 class TFrmUsuSelTest : public ::testing::Test {
 protected:
