@@ -3,7 +3,7 @@
 #include "centralserver.h"
 #include "credentialskey.h"
 #include "httpclient.h"
-#include "mostradorlog.h"
+#include "installationtest.h"
 #include "mostradorstate.h"
 #include "qtconfigurationwindow.h"
 #include "recordingmessageboxes.h"
@@ -40,19 +40,8 @@ const QString kRequestFailed = QStringLiteral("Error en la activación de usuari
 const QString kKeyRefused = QStringLiteral("Error al registrar usuario. Ejecute la aplicación con permisos de administrador");
 const QString kSettingsFile = QStringLiteral("Ticketera.ini");
 
-class TerminalEnrolmentTest : public ::testing::Test {
+class TerminalEnrolmentTest : public InstallationTest {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_dir.isValid());
-        QDir().mkpath(appDir());
-        QDir().mkpath(workDir());
-        qputenv("ZELVORA_TEMP_DIR", QFile::encodeName(workDir()));
-    }
-    void TearDown() override { qunsetenv("ZELVORA_TEMP_DIR"); }
-
-    QString appDir() const { return m_dir.path() + QStringLiteral("/app/"); }
-    QString workDir() const { return m_dir.path() + QStringLiteral("/work"); }
     QString hive() const { return m_dir.path() + QStringLiteral("/registry/HKEY_CLASSES_ROOT"); }
     QString keyFile() const { return hive() + QStringLiteral("/ZVR"); }
 
@@ -103,12 +92,9 @@ protected:
                 EXPECT_EQ(box.text.toStdString(), text.toStdString()) << label << " box " << i;
         }
     }
-    QStringList logLines() const { return mostradorLogLines(workDir()); }
-
     HttpClient client{HttpClient::Kind::MainWindow};
     RecordingMessageBoxes boxes;
     MostradorState state;
-    QTemporaryDir m_dir;
 };
 
 TEST_F(TerminalEnrolmentTest, TheServersAnswerDecidesAndTheBoxesFollowInOrder)

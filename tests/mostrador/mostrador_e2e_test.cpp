@@ -117,6 +117,17 @@ protected:
         return platform::FileLock(Kiosk::lockPath(copy), platform::FileLock::Wait::DontBlock).isLocked();
     }
 
+    // At a first start, with no credentials stored, the configuration window is the kiosk's only
+    // window: the main window waits behind it.
+    QString configurationWindow(const XWindows &x, Kiosk &kiosk) const
+    {
+        const QString dialog = waitForWindow(x, kiosk.pid());
+        EXPECT_FALSE(dialog.isEmpty()) << kiosk.standardError().constData();
+        EXPECT_EQ(x.name(dialog), kConfiguration);
+        EXPECT_EQ(x.visibleWindowsOf(kiosk.pid()), QStringList{dialog});
+        return dialog;
+    }
+
     // The kiosk's main window, once it is shown.
     static QString mainWindow(const XWindows &x, const Kiosk &kiosk)
     {
@@ -352,18 +363,16 @@ TEST_F(MostradorE2eTest, TheBrowserShowsASelfSignedPageAndNoContextMenu)
 
 TEST_F(MostradorE2eTest, TheFirstStartEnrolsThroughTheConfigurationWindowAndTheNextGoesStraightPastIt)
 {
-    // No credentials stored; the port typed in the window is mapped to a pseudo-terminal.
-    QDir(Kiosk::homeDir(copy) + QStringLiteral("/.config/zelvora")).removeRecursively();
+    // The port typed in the window is mapped to a pseudo-terminal.
+    QDir(registryHive()).removeRecursively();
     PseudoTerminal terminal;
     copy.writeSettings(settings + "[PORTS]\r\nCOM7=" + terminal.devicePath().toUtf8() + "\r\n");
     const XvfbServer xvfb;
     const XWindows x(xvfb.display());
     {
         Kiosk kiosk(copy, xvfb.display());
-        const QString dialog = waitForWindow(x, kiosk.pid());
-        ASSERT_FALSE(dialog.isEmpty()) << kiosk.standardError().constData();
-        EXPECT_EQ(x.name(dialog), kConfiguration);
-        EXPECT_EQ(x.visibleWindowsOf(kiosk.pid()), QStringList{dialog}); // the main window is not shown yet
+        const QString dialog = configurationWindow(x, kiosk);
+        ASSERT_FALSE(dialog.isEmpty());
         keyboard(x, dialog, {QStringLiteral("Tienda 7"), QStringLiteral("{Tab}"), QStringLiteral("clave & 1"),
                              QStringLiteral("{Tab}"), QStringLiteral("{Down}"), QStringLiteral("{Tab}"),
                              QStringLiteral("COM7"), QStringLiteral("{Return}")});
@@ -405,13 +414,12 @@ TEST_F(MostradorE2eTest, TheFirstStartEnrolsThroughTheConfigurationWindowAndTheN
 
 TEST_F(MostradorE2eTest, CancellingTheConfigurationWindowAtTheFirstStartEndsTheProgramWithNothingStored)
 {
-    QDir(Kiosk::homeDir(copy) + QStringLiteral("/.config/zelvora")).removeRecursively();
+    QDir(registryHive()).removeRecursively();
     const XvfbServer xvfb;
     const XWindows x(xvfb.display());
     Kiosk kiosk(copy, xvfb.display());
-    const QString dialog = waitForWindow(x, kiosk.pid());
-    ASSERT_FALSE(dialog.isEmpty()) << kiosk.standardError().constData();
-    EXPECT_EQ(x.name(dialog), kConfiguration);
+    const QString dialog = configurationWindow(x, kiosk);
+    ASSERT_FALSE(dialog.isEmpty());
     keyboard(x, dialog, {QStringLiteral("caja"), QStringLiteral("{Escape}")});
 
     bool mainWindowShown = false;
