@@ -39,7 +39,7 @@ protected:
         QFile::copy(QStringLiteral(MOSTRADOR_TEST_SHELL), copy.appDir() + kTestShell);
         QFile::setPermissions(copy.appDir() + kTestShell, QFile::permissions(QStringLiteral(MOSTRADOR_TEST_SHELL)));
         // Every request goes to the test's own central server, and the terminal is enrolled.
-        copy.writeSettings(settings);
+        copy.storeServerAddress(QStringLiteral("127.0.0.1:%1").arg(server.httpPort()));
         storeCredentials(QStringLiteral("caja 1"), QStringLiteral("clave"));
     }
 
@@ -136,9 +136,6 @@ protected:
 
     InstalledCopy copy;
     CentralServer server;
-    const QByteArray settings = "[CONNECTION]\r\nIP_CONFIG=" +
-        encriptarXor(QStringLiteral("127.0.0.1:%1").arg(server.httpPort()), QStringLiteral("E"), QStringLiteral("morvatinesca"))
-            .toLatin1() + "\r\n";
 };
 
 TEST_F(MostradorE2eTest, TheWindowTakesItsSizeAndLimitsFromTheFirstMonitor)
@@ -366,7 +363,8 @@ TEST_F(MostradorE2eTest, TheFirstStartEnrolsThroughTheConfigurationWindowAndTheN
     // The port typed in the window is mapped to a pseudo-terminal.
     QDir(registryHive()).removeRecursively();
     PseudoTerminal terminal;
-    copy.writeSettings(settings + "[PORTS]\r\nCOM7=" + terminal.devicePath().toUtf8() + "\r\n");
+    copy.writeSettings(copy.readFile(QStringLiteral("Ticketera.ini")) + "[PORTS]\r\nCOM7=" + terminal.devicePath().toUtf8() +
+                       "\r\n");
     const XvfbServer xvfb;
     const XWindows x(xvfb.display());
     {
@@ -415,6 +413,7 @@ TEST_F(MostradorE2eTest, TheFirstStartEnrolsThroughTheConfigurationWindowAndTheN
 TEST_F(MostradorE2eTest, CancellingTheConfigurationWindowAtTheFirstStartEndsTheProgramWithNothingStored)
 {
     QDir(registryHive()).removeRecursively();
+    const QByteArray settings = copy.readFile(QStringLiteral("Ticketera.ini"));
     const XvfbServer xvfb;
     const XWindows x(xvfb.display());
     Kiosk kiosk(copy, xvfb.display());
