@@ -1,6 +1,7 @@
 // The enrolment against the local central server: what the server received, the message boxes in
 // their order, and the settings and registry key left behind.
 #include "centralserver.h"
+#include "consultardatosusuario.h"
 #include "credentialskey.h"
 #include "httpclient.h"
 #include "installationtest.h"
@@ -11,7 +12,6 @@
 #include "scriptedworld.h"
 #include "startupcontext.h"
 #include "storedserveraddress.h"
-#include "stringcipher.h"
 #include "terminalenrolment.h"
 
 #include <QApplication>
@@ -66,16 +66,11 @@ protected:
         leerConfigSys(appDir(), kSettingsFile, config);
         return config;
     }
-    // The key's string value, deciphered for "mu" and "mp"; null when there is no key.
+    // A string value of the key; null when there is no key.
     QString keyValue(const QString &name) const
     {
         platform::RegistryKey key(hive());
-        if (key.openFullAccess(credentialskey::kName) != 0)
-            return QString();
-        const QString text = credentialskey::readString(key, name);
-        return name == credentialskey::kUser || name == credentialskey::kPassword
-                   ? encriptarSuma(text, QStringLiteral("D"), credentialskey::kCipherKey)
-                   : text;
+        return key.openFullAccess(credentialskey::kName) == 0 ? credentialskey::readString(key, name) : QString();
     }
     // The boxes shown; an expected text ending in "…" is the beginning of the shown one.
     void expectBoxes(const QList<Box> &expected, const std::string &label) const
@@ -174,8 +169,11 @@ TEST_F(TerminalEnrolmentTest, TheServersAnswerDecidesAndTheBoxesFollowInOrder)
 
         EXPECT_EQ(QFile::exists(keyFile()), row.enrolled || row.keyBefore);
         if (row.enrolled) {
-            EXPECT_EQ(keyValue(credentialskey::kUser), window.entries.usuario);
-            EXPECT_EQ(keyValue(credentialskey::kPassword), window.entries.contrasenya);
+            // The next start finds them.
+            MostradorState next;
+            EXPECT_TRUE(consultarDatosUsuario(next, hive(), {false, false}));
+            EXPECT_EQ(next.Usuario, window.entries.usuario);
+            EXPECT_EQ(next.Contrasenya, window.entries.contrasenya);
             EXPECT_EQ(keyValue(QString()), row.keyBefore ? protocolBefore : credentialskey::kDefaultText);
             EXPECT_EQ(keyValue(credentialskey::kProtocol), row.keyBefore ? QString() : credentialskey::kProtocolText);
             struct stat file {};
