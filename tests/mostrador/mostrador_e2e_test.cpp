@@ -77,7 +77,8 @@ protected:
     }
 
     // The one mapped window of `pid`, once it is there.
-    static QString waitForWindow(const XWindows &x, qint64 pid, const std::function<bool(const QString &)> &accept = {})
+    static QString waitForWindow(const XWindows &x, qint64 pid, const std::function<bool(const QString &)> &accept = {},
+                                 int timeoutMs = 20000)
     {
         QString found;
         waitUntil([&] {
@@ -85,7 +86,7 @@ protected:
                 if (!accept || accept(window))
                     found = window;
             return !found.isEmpty();
-        });
+        }, timeoutMs);
         return found;
     }
 
@@ -403,9 +404,9 @@ TEST_F(MostradorE2eTest, TheFirstStartEnrolsThroughTheConfigurationWindowAndTheN
     EXPECT_EQ(encriptarSuma(credentialskey::readString(key, credentialskey::kUser), QStringLiteral("D"), credentialskey::kCipherKey),
               QStringLiteral("Tienda 7"));
 
-    // The next start goes straight to the web application.
+    // The next start goes straight to the web application (slowly on a loaded machine).
     Kiosk next(copy, xvfb.display());
-    const QString first = waitForWindow(x, next.pid());
+    const QString first = waitForWindow(x, next.pid(), {}, 60000);
     EXPECT_GE(x.geometry(first).width(), 1000) << x.name(first).toStdString();
     EXPECT_EQ(posted("/volumenhd/volumenhd").size(), 1);
 }
