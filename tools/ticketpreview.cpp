@@ -8,6 +8,7 @@
 #include "tfrmprincipal.h"
 #include "ticketeraui.h"
 #include "ticketreportroute.h"
+#include "urlencodedtext.h"
 #include "zelvoraerror.h"
 
 #include <QCommandLineParser>
@@ -138,7 +139,7 @@ int main(int argc, char **argv)
     form.configPrinter.ficheroLogo = parser.value(logo);
     try {
         if (printString.startsWith(QStringLiteral("ZVR:"), Qt::CaseInsensitive))
-            printString = PrintUrl::decode(PrintUrl::withoutScheme(printString));
+            printString = UrlEncodedText::decode(PrintUrl::withoutScheme(printString));
         PrintStringReader reader(printString);
         form.header = reader.readHeader();
         while (reader.hasMoreTickets()) {

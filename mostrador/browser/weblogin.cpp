@@ -10,13 +10,6 @@
 
 #include <QWebEngineHttpRequest>
 
-namespace {
-
-// The log of any build never holds a password or a signature.
-const QString kMask = QStringLiteral("********");
-
-} // namespace
-
 QByteArray crearElementoPost(const QString &text)
 {
     return CodePage::fromUnicode(text);
@@ -55,8 +48,8 @@ void conectarAplicacionWeb(int tipoConexion, MostradorState &state, MainFrame &f
         QByteArray body;
         for (const QString &element : elements)
             body += crearElementoPost(element);
-        logSwitches.logGeneral(QStringLiteral("Parametros de URL: ") + elements[0] + QStringLiteral("&password=") + kMask +
-                               elements[2] + elements[3] + QStringLiteral("&firma=") + kMask + elements[5]);
+        logSwitches.logGeneral(QStringLiteral("Parametros de URL: ") + elements[0] + QStringLiteral("&password=") + kLogMask +
+                               elements[2] + elements[3] + QStringLiteral("&firma=") + kLogMask + elements[5]);
         request.setPostData(body);
     } else {
         logSwitches.logGeneral(QStringLiteral("Se prepara la conexion a la aplicacion Web: Taquilla Ormeza"));

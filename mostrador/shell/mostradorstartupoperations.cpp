@@ -3,8 +3,12 @@
 #include "addressbook.h"
 #include "connectionprobe.h"
 #include "consultardatosusuario.h"
-#include "missingoperationerror.h"
+#include "qtconfigurationdialogs.h"
+#include "qtconfigurationwindow.h"
+#include "qtprinterlist.h"
 #include "registrykey.h"
+#include "startupsequence.h"
+#include "terminalenrolment.h"
 #include "tthreadmostradorip.h"
 #include "versioncheck.h"
 #include "weblogin.h"
@@ -36,9 +40,14 @@ bool MostradorStartupOperations::consultarDatosUsuario(MostradorState &state)
     return ::consultarDatosUsuario(state, platform::RegistryKey::classesRootDirectory(), m_context.logSwitches);
 }
 
-bool MostradorStartupOperations::guardarInformacionUsuario(int, MostradorState &)
+bool MostradorStartupOperations::guardarInformacionUsuario(int tipoConexion, MostradorState &state)
 {
-    throw MissingOperationError(QStringLiteral("guardarInformacionUsuario"));
+    QtPrinterList printers;
+    QtConfigurationDialogs dialogs;
+    QtConfigurationWindow window(m_context.dirApp, {m_context.messageBoxes, StartupSequence::caption(), printers, dialogs,
+                                                    m_context.logSwitches});
+    TerminalEnrolment enrolment(m_context, window, platform::RegistryKey::classesRootDirectory());
+    return enrolment.guardarInformacionUsuario(tipoConexion, state);
 }
 
 void MostradorStartupOperations::conectarAplicacionWeb(int tipoConexion, MostradorState &state, MainFrame &frame)

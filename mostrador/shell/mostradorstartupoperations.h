@@ -3,8 +3,7 @@
 #include "startupcontext.h"
 #include "startupoperations.h"
 
-// The start-up operations of this build. Those that do not exist yet raise
-// MissingOperationError rather than pretend to succeed.
+// The start-up operations of the product.
 class MostradorStartupOperations : public StartupOperations {
 public:
     explicit MostradorStartupOperations(const StartupContext &context);

@@ -1,7 +1,6 @@
-#include "configurationdialogs.h"
-#include "mostradorlog.h"
-#include "printerlist.h"
+#include "installationtest.h"
 #include "recordingmessageboxes.h"
+#include "scriptedworld.h"
 #include "tfrmususel.h"
 
 #include <QApplication>
@@ -17,7 +16,6 @@
 #include <QTest>
 #include <csignal>
 #include <gtest/gtest.h>
-#include <stdexcept>
 #include <sys/resource.h>
 
 namespace {
@@ -26,39 +24,8 @@ using Icon = MessageBoxes::Icon;
 const QString kCaption = QStringLiteral("Zelvora Mostrador");
 const QString kBadPicture = QStringLiteral("El fichero no tiene un formato válido");
 
-class ScriptedPrinters : public PrinterList {
-public:
-    QStringList names{QStringLiteral("Primera"), QStringLiteral("Segunda"), QStringLiteral("Generic / Text Only")};
-    bool fail = false;
-    QStringList printerNames() override
-    {
-        if (fail)
-            throw std::runtime_error("CUPS no responde");
-        return names;
-    }
-};
-
-class ScriptedDialogs : public ConfigurationDialogs {
-public:
-    std::optional<int> printer;
-    QString picture;
-    std::optional<int> printerSetup(QWidget *) override { return printer; }
-    QString openPicture(QWidget *) override { return picture; }
-};
-
-class TFrmUsuSelTest : public ::testing::Test {
+class TFrmUsuSelTest : public InstallationTest {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_dir.isValid());
-        QDir().mkpath(appDir());
-        QDir().mkpath(workDir());
-        qputenv("ZELVORA_TEMP_DIR", QFile::encodeName(workDir()));
-    }
-    void TearDown() override { qunsetenv("ZELVORA_TEMP_DIR"); }
-
-    QString appDir() const { return m_dir.path() + QStringLiteral("/app/"); }
-    QString workDir() const { return m_dir.path() + QStringLiteral("/work"); }
     QString logo() const { return appDir() + QStringLiteral("logo.bmp"); }
 
     // The window as the enrolment shows it; `settingsFile`: "Ticketera.ini" exists.
@@ -118,16 +85,11 @@ protected:
         }
         return texts;
     }
-    QStringList logLines() const { return mostradorLogLines(workDir()); }
-
     TConfigSysMostrador config;
     RecordingMessageBoxes boxes;
     ScriptedPrinters printers;
     ScriptedDialogs dialogs;
     std::unique_ptr<TFrmUsuSel> window;
-
-private:
-    QTemporaryDir m_dir;
 };
 
 TEST_F(TFrmUsuSelTest, WithoutSettingsTheWindowStartsInPrinterModeWithItsDefaults)

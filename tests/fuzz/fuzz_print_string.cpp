@@ -5,6 +5,7 @@
 #include "printstringreader.h"
 #include "printurl.h"
 #include "urldecodeerror.h"
+#include "urlencodedtext.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -14,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString argument = QString::fromUtf8(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
     QString printString;
     try {
-        printString = PrintUrl::decode(PrintUrl::withoutScheme(argument));
+        printString = UrlEncodedText::decode(PrintUrl::withoutScheme(argument));
     } catch (const UrlDecodeError &) {
         return 0;
     }

@@ -1,9 +1,17 @@
-// The installed Mostrador (and its test build, copied beside it) under a private X server.
+// The installed Mostrador (and its test build, copied beside it) under a private X server, with
+// the test's own central server as its stored server address.
+#include "centralserver.h"
+#include "configsys.h"
+#include "credentialskey.h"
 #include "filelock.h"
 #include "installedcopy.h"
 #include "kiosk.h"
 #include "processtree.h"
+#include "pseudoterminal.h"
+#include "registrykey.h"
+#include "stringcipher.h"
 #include "testpageserver.h"
+#include "workedexamples.h"
 #include "xvfbserver.h"
 #include "xwindows.h"
 
@@ -21,6 +29,7 @@ namespace {
 
 const QString kCaption = QStringLiteral("Zelvora Mostrador");
 const QString kTestShell = QStringLiteral("MostradorTestShell");
+const QString kConfiguration = QStringLiteral("Configuración aplicación");
 
 class MostradorE2eTest : public testing::Test {
 protected:
@@ -29,10 +38,47 @@ protected:
         // The test build runs from the installed copy, beside the real program.
         QFile::copy(QStringLiteral(MOSTRADOR_TEST_SHELL), copy.appDir() + kTestShell);
         QFile::setPermissions(copy.appDir() + kTestShell, QFile::permissions(QStringLiteral(MOSTRADOR_TEST_SHELL)));
+        // Every request goes to the test's own central server, and the terminal is enrolled.
+        copy.storeServerAddress(QStringLiteral("127.0.0.1:%1").arg(server.httpPort()));
+        storeCredentials(QStringLiteral("caja 1"), QStringLiteral("clave"));
+    }
+
+    QString registryHive() const
+    {
+        return Kiosk::homeDir(copy) + QStringLiteral("/.config/zelvora/registry/HKEY_CLASSES_ROOT");
+    }
+    void storeCredentials(const QString &user, const QString &password) const
+    {
+        platform::RegistryKey key(registryHive());
+        ASSERT_EQ(key.create(credentialskey::kName), 0);
+        for (const auto &[name, text] : {std::pair(QString(), credentialskey::kDefaultText),
+                                         std::pair(credentialskey::kProtocol, credentialskey::kProtocolText),
+                                         std::pair(credentialskey::kUser, user), std::pair(credentialskey::kPassword, password)}) {
+            const bool secret = name == credentialskey::kUser || name == credentialskey::kPassword;
+            ASSERT_EQ(key.writeString(name, secret ? encriptarSuma(text, QStringLiteral("E"), credentialskey::kCipherKey) : text), 0);
+        }
+    }
+    // Whether the central server received the web login with these first fields.
+    bool loggedInAs(const QByteArray &fields) const
+    {
+        for (const QByteArray &body : posted("/VANTO/Login.html"))
+            if (body.startsWith(fields))
+                return true;
+        return false;
+    }
+    // The bodies of the POSTs the central server received for `path`.
+    QByteArrayList posted(const QByteArray &path) const
+    {
+        QByteArrayList bodies;
+        for (const RecordedRequest &request : server.requests())
+            if (request.method() == "POST" && request.target() == path)
+                bodies << request.body;
+        return bodies;
     }
 
     // The one mapped window of `pid`, once it is there.
-    static QString waitForWindow(const XWindows &x, qint64 pid, const std::function<bool(const QString &)> &accept = {})
+    static QString waitForWindow(const XWindows &x, qint64 pid, const std::function<bool(const QString &)> &accept = {},
+                                 int timeoutMs = 20000)
     {
         QString found;
         waitUntil([&] {
@@ -40,7 +86,7 @@ protected:
                 if (!accept || accept(window))
                     found = window;
             return !found.isEmpty();
-        });
+        }, timeoutMs);
         return found;
     }
 
@@ -55,23 +101,42 @@ protected:
         return true;
     }
 
+    // Presses keys and types texts in the window that has the keyboard: "{Tab}" is a key.
+    static void keyboard(const XWindows &x, const QString &window, const QStringList &input)
+    {
+        x.run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
+        for (const QString &item : input) {
+            if (item.startsWith(u'{'))
+                x.run(QStringLiteral("xdotool"), {QStringLiteral("key"), item.mid(1).chopped(1)});
+            else
+                x.run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), item});
+        }
+    }
+
     static bool lockIsFree(const InstalledCopy &copy)
     {
         return platform::FileLock(Kiosk::lockPath(copy), platform::FileLock::Wait::DontBlock).isLocked();
     }
 
-    // The product shows this build's missing first step in a box; once closed, its main window.
-    static QString passTheMissingStep(const XWindows &x, Kiosk &kiosk)
+    // At a first start, with no credentials stored, the configuration window is the kiosk's only
+    // window: the main window waits behind it.
+    QString configurationWindow(const XWindows &x, Kiosk &kiosk) const
     {
-        const QString box = waitForWindow(x, kiosk.pid());
-        EXPECT_FALSE(box.isEmpty()) << "no message box";
-        EXPECT_EQ(x.name(box), kCaption);
-        EXPECT_LT(x.geometry(box).width(), 1000);
-        x.close(box);
-        return waitForWindow(x, kiosk.pid(), [&](const QString &w) { return w != box; });
+        const QString dialog = waitForWindow(x, kiosk.pid());
+        EXPECT_FALSE(dialog.isEmpty()) << kiosk.standardError().constData();
+        EXPECT_EQ(x.name(dialog), kConfiguration);
+        EXPECT_EQ(x.visibleWindowsOf(kiosk.pid()), QStringList{dialog});
+        return dialog;
+    }
+
+    // The kiosk's main window, once the start-up has run (slowly on a loaded machine).
+    static QString mainWindow(const XWindows &x, const Kiosk &kiosk)
+    {
+        return waitForWindow(x, kiosk.pid(), [&](const QString &w) { return x.geometry(w).width() >= 1000; }, 60000);
     }
 
     InstalledCopy copy;
+    CentralServer server;
 };
 
 TEST_F(MostradorE2eTest, TheWindowTakesItsSizeAndLimitsFromTheFirstMonitor)
@@ -100,7 +165,7 @@ TEST_F(MostradorE2eTest, TheWindowTakesItsSizeAndLimitsFromTheFirstMonitor)
             ASSERT_TRUE(manager->isRunning());
         }
         Kiosk kiosk(copy, xvfb.display());
-        const QString window = passTheMissingStep(x, kiosk);
+        const QString window = mainWindow(x, kiosk);
         ASSERT_FALSE(window.isEmpty());
         EXPECT_EQ(x.name(window), kCaption);
         EXPECT_EQ(x.windowClass(window), kCaption); // the application's name
@@ -118,8 +183,10 @@ TEST_F(MostradorE2eTest, TheWindowTakesItsSizeAndLimitsFromTheFirstMonitor)
             EXPECT_TRUE(hints.contains(QStringLiteral("%1 size: %2 by %3").arg(QLatin1String(label)).arg(client.width()).arg(client.height())))
                 << qPrintable(hints);
         }
-        // The browser covers the whole client area with "about:blank", not logged in.
+        // The browser covers the whole client area with the web application, logged in with the
+        // stored credentials (the central server's page is blank).
         EXPECT_TRUE(waitUntil([&] { return isAllWhite(x.capture(window), c.window.size() - border); }, 10000));
+        EXPECT_TRUE(waitUntil([&] { return loggedInAs("usuario=caja 1&password=clave&"); }));
 
         // Closing the window ends the program, its browser processes and its lock.
         const QList<qint64> tree = processtree::liveTree(kiosk.pid());
@@ -134,8 +201,10 @@ TEST_F(MostradorE2eTest, TheWindowTakesItsSizeAndLimitsFromTheFirstMonitor)
             return true;
         }, 10000));
         EXPECT_TRUE(lockIsFree(copy));
-        // Both log switches are off in the program's build.
-        EXPECT_FALSE(QFileInfo::exists(copy.workDir() + QStringLiteral("/ZelvoraMostrador.log")));
+        // Both log switches are off in the program's build: only the stored address is logged.
+        const QStringList lines = copy.log(QStringLiteral("ZelvoraMostrador.log")).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        EXPECT_FALSE(lines.isEmpty());
+        EXPECT_EQ(lines.filter(QStringLiteral("] IP desencriptada: 127.0.0.1:")), lines);
     }
 }
 
@@ -144,7 +213,7 @@ TEST_F(MostradorE2eTest, ASecondCopyIsToldAndEndsWhileTheFirstKeepsItsWindow)
     const XvfbServer xvfb;
     const XWindows x(xvfb.display());
     Kiosk first(copy, xvfb.display());
-    const QString window = passTheMissingStep(x, first);
+    const QString window = mainWindow(x, first);
     ASSERT_FALSE(window.isEmpty());
 
     Kiosk second(copy, xvfb.display());
@@ -196,13 +265,13 @@ TEST_F(MostradorE2eTest, AKilledKioskLeavesNoLockBehind)
     const XWindows x(xvfb.display());
     {
         Kiosk killed(copy, xvfb.display());
-        ASSERT_FALSE(passTheMissingStep(x, killed).isEmpty());
+        ASSERT_FALSE(mainWindow(x, killed).isEmpty());
         EXPECT_FALSE(lockIsFree(copy));
         killed.killMain();
     }
     Kiosk next(copy, xvfb.display());
     // A copy that found the lock busy would end after its box; this one goes on to its window.
-    const QString window = passTheMissingStep(x, next);
+    const QString window = mainWindow(x, next);
     ASSERT_FALSE(window.isEmpty());
     EXPECT_EQ(x.geometry(window).size(), QSize(1024, 777));
     EXPECT_TRUE(processtree::isLive(next.pid()));
@@ -272,7 +341,8 @@ TEST_F(MostradorE2eTest, TheBrowserShowsASelfSignedPageAndNoContextMenu)
     EXPECT_EQ(kiosk.exitCode(), 0);
     // The runtime's logging is off, and nothing of the browser stayed on disk. Two stores that
     // are not the browser's own may appear: the user's NSS certificate database, which
-    // Chromium's TLS opens (created empty), and the GL driver's shader cache.
+    // Chromium's TLS opens (created empty), and the GL driver's shader cache; the registry
+    // store is the test's.
     const QByteArray errors = kiosk.standardError();
     EXPECT_FALSE(errors.contains(":ERROR:") || errors.contains(":WARNING:") || errors.contains(":INFO:"))
         << errors.constData();
@@ -281,7 +351,7 @@ TEST_F(MostradorE2eTest, TheBrowserShowsASelfSignedPageAndNoContextMenu)
     while (files.hasNext()) {
         const QString file = files.next();
         const QString relative = file.mid(Kiosk::homeDir(copy).size() + 1);
-        if (!relative.startsWith(QStringLiteral(".pki/nssdb/")) &&
+        if (!relative.startsWith(QStringLiteral(".pki/nssdb/")) && !relative.startsWith(QStringLiteral(".config/zelvora/")) &&
             !relative.startsWith(QStringLiteral(".cache/mesa_shader_cache/")))
             stored << file;
     }
@@ -352,6 +422,83 @@ TEST_F(MostradorE2eTest, TheShopPageIgnoresBackspaceAndOpensItsReportWithTheDesk
     x.close(window);
     ASSERT_TRUE(kiosk.waitForExit());
     EXPECT_EQ(kiosk.exitCode(), 0);
+}
+
+TEST_F(MostradorE2eTest, TheFirstStartEnrolsThroughTheConfigurationWindowAndTheNextGoesStraightPastIt)
+{
+    // The port typed in the window is mapped to a pseudo-terminal.
+    QDir(registryHive()).removeRecursively();
+    PseudoTerminal terminal;
+    copy.writeSettings(copy.readFile(QStringLiteral("Ticketera.ini")) + "[PORTS]\r\nCOM7=" + terminal.devicePath().toUtf8() +
+                       "\r\n");
+    const XvfbServer xvfb;
+    const XWindows x(xvfb.display());
+    {
+        Kiosk kiosk(copy, xvfb.display());
+        const QString dialog = configurationWindow(x, kiosk);
+        ASSERT_FALSE(dialog.isEmpty());
+        keyboard(x, dialog, {QStringLiteral("Tienda 7"), QStringLiteral("{Tab}"), QStringLiteral("clave & 1"),
+                             QStringLiteral("{Tab}"), QStringLiteral("{Down}"), QStringLiteral("{Tab}"),
+                             QStringLiteral("COM7"), QStringLiteral("{Return}")});
+
+        // The server's sentence in a box; once it is closed, the web application in the main window.
+        const QString box = waitForWindow(x, kiosk.pid(), [&](const QString &w) { return x.name(w) == kCaption; });
+        ASSERT_FALSE(box.isEmpty());
+        EXPECT_LT(x.geometry(box).width(), 1000);
+        const QByteArrayList enrolments = posted("/volumenhd/volumenhd");
+        ASSERT_EQ(enrolments.size(), 1);
+        EXPECT_TRUE(enrolments[0].startsWith("usuario=Tienda+7&password=clave+%26+1&volumenhd=")) << enrolments[0].constData();
+        x.close(box);
+        const QString window = mainWindow(x, kiosk);
+        ASSERT_FALSE(window.isEmpty());
+        EXPECT_TRUE(waitUntil([&] { return loggedInAs("usuario=Tienda 7&password=clave & 1&"); }));
+        x.close(window);
+        ASSERT_TRUE(kiosk.waitForExit());
+    }
+    // The printer settings, for Ticketera, which prints to that port; the credentials, enciphered.
+    TConfigSys printer;
+    leerConfigSys(copy.appDir(), QStringLiteral("Ticketera.ini"), printer);
+    EXPECT_TRUE(printer.imprimirPuerto);
+    EXPECT_EQ(printer.puerto, QStringLiteral("COM7"));
+    QProcessEnvironment display;
+    display.insert(QStringLiteral("DISPLAY"), xvfb.display());
+    EXPECT_EQ(copy.run(QStringLiteral("Ticketera"), {workedexamples::kUrl1}, display).exitCode, 0);
+    EXPECT_EQ(terminal.read(), workedexamples::kTextBytes1);
+    platform::RegistryKey key(registryHive());
+    ASSERT_EQ(key.openFullAccess(credentialskey::kName), 0);
+    EXPECT_EQ(encriptarSuma(credentialskey::readString(key, credentialskey::kUser), QStringLiteral("D"), credentialskey::kCipherKey),
+              QStringLiteral("Tienda 7"));
+
+    // The next start goes straight to the web application.
+    Kiosk next(copy, xvfb.display());
+    const QString first = waitForWindow(x, next.pid(), {}, 60000); // the start-up runs first
+    EXPECT_GE(x.geometry(first).width(), 1000) << x.name(first).toStdString();
+    EXPECT_EQ(posted("/volumenhd/volumenhd").size(), 1);
+}
+
+TEST_F(MostradorE2eTest, CancellingTheConfigurationWindowAtTheFirstStartEndsTheProgramWithNothingStored)
+{
+    QDir(registryHive()).removeRecursively();
+    const QByteArray settings = copy.readFile(QStringLiteral("Ticketera.ini"));
+    const XvfbServer xvfb;
+    const XWindows x(xvfb.display());
+    Kiosk kiosk(copy, xvfb.display());
+    const QString dialog = configurationWindow(x, kiosk);
+    ASSERT_FALSE(dialog.isEmpty());
+    keyboard(x, dialog, {QStringLiteral("caja"), QStringLiteral("{Escape}")});
+
+    bool mainWindowShown = false;
+    EXPECT_TRUE(waitUntil([&] {
+        for (const QString &w : x.visibleWindowsOf(kiosk.pid()))
+            mainWindowShown |= w != dialog;
+        return kiosk.waitForExit(0);
+    }));
+    EXPECT_FALSE(mainWindowShown);
+    EXPECT_EQ(kiosk.exitCode(), 0);
+    EXPECT_FALSE(QFileInfo::exists(registryHive() + u'/' + credentialskey::kName));
+    EXPECT_EQ(copy.readFile(QStringLiteral("Ticketera.ini")), settings);
+    EXPECT_TRUE(posted("/volumenhd/volumenhd").isEmpty());
+    EXPECT_TRUE(lockIsFree(copy));
 }
 
 } // namespace

@@ -1,8 +1,6 @@
 #include "httpclient.h"
 #include "mainframe.h"
 #include "mainwindowcontrols.h"
-#include "missingoperationerror.h"
-#include "mostradorstartupoperations.h"
 #include "mostradorlog.h"
 #include "qtprint.h"
 #include "mostradorstate.h"
@@ -249,24 +247,6 @@ TEST_F(StartupSequenceTest, AnErrorEndsTheSequenceWithItsTextAndTheWindowIsShown
         EXPECT_EQ(boxes.boxes[0].text, "fallo en " + order[failing]);
         const QString log = logLines().join('\n');
         EXPECT_FALSE(log.contains("Fin de la aplicacion de Mostrador"));
-    }
-}
-
-TEST_F(StartupSequenceTest, TheOperationsThisBuildLacksRefuseByName)
-{
-    const StartupContext context{appDir(), {true, true}, boxes, nullptr, client};
-    MostradorStartupOperations product(context);
-    const std::pair<const char *, std::function<void()>> missing[] = {
-        {"guardarInformacionUsuario", [&] { product.guardarInformacionUsuario(0, state); }},
-    };
-    for (const auto &[name, call] : missing) {
-        try {
-            call();
-            ADD_FAILURE() << name << " pretended to succeed";
-        } catch (const MissingOperationError &e) {
-            EXPECT_EQ(e.message(), QStringLiteral("La operación %1 no está disponible en esta versión de Mostrador.")
-                                       .arg(QLatin1String(name)));
-        }
     }
 }
 

@@ -18,6 +18,7 @@
 #include "textonlyroute.h"
 #include "ticketeraui.h"
 #include "urldecodeerror.h"
+#include "urlencodedtext.h"
 
 #include <QFileInfo>
 
@@ -188,7 +189,7 @@ TFrmPrincipal::Outcome TFrmPrincipal::FormCreate()
     logGeneral(QStringLiteral("INICIO DE OPERACION UTF8Decode. Cadena: ") + encoded);
     QString printString;
     try {
-        printString = PrintUrl::decode(encoded);
+        printString = UrlEncodedText::decode(encoded);
     } catch (const UrlDecodeError &e) {
         mostrarErrorPorDefecto(e);
         return Outcome::ShowMainWindow;
