@@ -16,6 +16,12 @@
 #include <QWebEngineHttpRequest>
 #include <gtest/gtest.h>
 
+// Test failures print texts as texts.
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
 namespace {
 
 const QString kVersion = QStringLiteral(ZELVORA_VERSION_MAJOR_MINOR);
