@@ -198,7 +198,7 @@ TEST_F(WebLoginE2eTest, TheServerSignsInOnlyWithTheRightSignature)
 // leaves kind 0). Chromium refuses a host that ends in a number but is no IP address, such as
 // "www.127.0.0.1": the stored address of the "www." row is a name, in capitals, which the
 // settings file's cipher keeps printable.
-TEST_F(WebLoginE2eTest, TheLoginGoesToTheAddressOfTheProbedKind)
+TEST_F(WebLoginE2eTest, TheLoginGoesToTheProbedFormInAPrivateNetwork)
 {
     if (qEnvironmentVariableIsEmpty("ZELVORA_TEST_HOSTS"))
         GTEST_SKIP() << "runs only through privatenetwork.sh";
