@@ -1,13 +1,8 @@
 // The web login of the installed Mostrador under a private X server, with credentials in its
 // registry store: the bytes the local central server received, and the page the kiosk shows.
 #include "centralserver.h"
-#include "codepage.h"
-#include "credentialskey.h"
-#include "installedcopy.h"
-#include "kiosk.h"
 #include "processhelpers.h"
-#include "registrykey.h"
-#include "stringcipher.h"
+#include "storedlogin.h"
 #include "xvfbserver.h"
 #include "xwindows.h"
 
@@ -24,14 +19,6 @@ const QByteArray kContentType = "application/x-www-form-urlencoded";
 
 class WebLoginE2eTest : public testing::Test {
 protected:
-    void storeCredentials(const QString &user, const QString &password) const
-    {
-        platform::RegistryKey key(Kiosk::homeDir(copy) + QStringLiteral("/.config/zelvora/registry/HKEY_CLASSES_ROOT"));
-        ASSERT_EQ(key.create(credentialskey::kName), 0);
-        for (const auto &[name, clear] : {std::pair(credentialskey::kUser, user), std::pair(credentialskey::kPassword, password)})
-            ASSERT_EQ(key.writeString(name, encriptarSuma(clear, QStringLiteral("E"), credentialskey::kCipherKey)), 0);
-    }
-
     // Ticketera.ini with the autologin choice and the stored server address, when given; no file
     // when neither is.
     void writeSettings(std::optional<int> autologin, const QString &address) const
@@ -43,13 +30,14 @@ protected:
         if (autologin)
             ini += "AUTOL=" + QByteArray::number(*autologin) + "\r\n";
         if (!address.isEmpty())
-            ini += "IP_CONFIG=" + CodePage::fromUnicode(encriptarXor(address, QStringLiteral("E"), credentialskey::kCipherKey)) + "\r\n";
+            ini += storedlogin::addressLine(address);
         copy.writeSettings(ini);
     }
 
     // The login the kiosk's browser posted, once the server has it; the connection probe's
     // posts to the same page come from the program's own HTTP client.
-    static std::optional<RecordedRequest> browserLogin(const CentralServer &server, QList<RecordedRequest> *probes = nullptr)
+    static std::optional<RecordedRequest> browserLogin(const CentralServer &server,
+                                                       QList<RecordedRequest> *probes = nullptr)
     {
         std::optional<RecordedRequest> login;
         waitUntil([&] {
@@ -114,7 +102,7 @@ TEST_F(WebLoginE2eTest, AutologinChoosesTheBodyThatReachesTheServer)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         const CentralServer server;
-        storeCredentials(c.user, c.password);
+        ASSERT_TRUE(storedlogin::storeCredentials(copy, c.user, c.password));
         writeSettings(c.autologin, QStringLiteral("127.0.0.1:%1").arg(server.httpPort()));
         Kiosk kiosk(copy, xvfb.display());
         const std::optional<RecordedRequest> login = browserLogin(server);
@@ -226,7 +214,7 @@ TEST_F(WebLoginE2eTest, TheLoginGoesToTheProbedFormInAPrivateNetwork)
         if (c.loginFails)
             options << "--route" << "/VANTO/Login.html" << "--status" << "500";
         const CentralServer server(options);
-        storeCredentials(QStringLiteral("caja 7"), QStringLiteral("clave"));
+        ASSERT_TRUE(storedlogin::storeCredentials(copy, QStringLiteral("caja 7"), QStringLiteral("clave")));
         const auto withPort = [&](const char *text) {
             return QString::fromLatin1(text).replace(QStringLiteral("%1"), QString::number(server.httpPort()));
         };

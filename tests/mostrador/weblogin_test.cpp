@@ -3,11 +3,10 @@
 #include "browsercontrol.h"
 #include "browserruntime.h"
 #include "centralserver.h"
-#include "codepage.h"
 #include "mainframe.h"
 #include "mostradorlog.h"
 #include "mostradorstate.h"
-#include "stringcipher.h"
+#include "storedlogin.h"
 #include "weblogin.h"
 
 #include <QApplication>
@@ -48,8 +47,7 @@ protected:
     {
         QFile ini(state.DirApp + QStringLiteral("Ticketera.ini"));
         ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-        ini.write("[CONNECTION]\r\nIP_CONFIG=" +
-                  CodePage::fromUnicode(encriptarXor(address, QStringLiteral("E"), QStringLiteral("morvatinesca"))) + "\r\n");
+        ini.write("[CONNECTION]\r\n" + storedlogin::addressLine(address));
     }
 
     QTemporaryDir m_dir;

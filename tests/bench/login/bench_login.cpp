@@ -8,13 +8,8 @@
 // Memory: the sum of the peak resident sizes (VmHWM) of the main process and every browser
 // process under it, read one second after the server received the login.
 #include "centralserver.h"
-#include "codepage.h"
-#include "credentialskey.h"
-#include "installedcopy.h"
-#include "kiosk.h"
 #include "processtree.h"
-#include "registrykey.h"
-#include "stringcipher.h"
+#include "storedlogin.h"
 #include "xvfbserver.h"
 #include "xwindows.h"
 
@@ -45,9 +40,8 @@ bool loginReceived(const CentralServer &server)
 bool measure(const InstalledCopy &copy, const XvfbServer &xvfb, const QString &program, Sample *sample)
 {
     const CentralServer server;
-    copy.writeSettings("[CONNECTION]\r\nAUTOL=1\r\nIP_CONFIG=" +
-                       CodePage::fromUnicode(encriptarXor(QStringLiteral("127.0.0.1:%1").arg(server.httpPort()),
-                                                          QStringLiteral("E"), credentialskey::kCipherKey)) + "\r\n");
+    copy.writeSettings("[CONNECTION]\r\nAUTOL=1\r\n" +
+                       storedlogin::addressLine(QStringLiteral("127.0.0.1:%1").arg(server.httpPort())));
     const bool printsHandOver = program != QStringLiteral("Mostrador");
     QElapsedTimer clock;
     clock.start();
@@ -94,12 +88,8 @@ int main(int argc, char **argv)
     const QString timing = copy.appDir() + QStringLiteral("MostradorLoginTiming");
     QFile::copy(QStringLiteral(LOGIN_TIMING_PROGRAM), timing);
     QFile::setPermissions(timing, QFile::permissions(QStringLiteral(LOGIN_TIMING_PROGRAM)));
-    platform::RegistryKey key(Kiosk::homeDir(copy) + QStringLiteral("/.config/zelvora/registry/HKEY_CLASSES_ROOT"));
-    if (key.create(credentialskey::kName) != 0)
+    if (!storedlogin::storeCredentials(copy, QStringLiteral("caja 7"), QStringLiteral("clave")))
         return 1;
-    key.writeString(credentialskey::kUser, encriptarSuma(QStringLiteral("caja 7"), QStringLiteral("E"), credentialskey::kCipherKey));
-    key.writeString(credentialskey::kPassword, encriptarSuma(QStringLiteral("clave"), QStringLiteral("E"), credentialskey::kCipherKey));
-    key.close();
     const XvfbServer xvfb(1280, 1024);
 
     std::vector<double> handed, received, memory, productReceived, productMemory;
