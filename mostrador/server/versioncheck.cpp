@@ -18,9 +18,14 @@ QString firstAndThird(const QString &text)
 
 bool comprobarActualizaciones(const QString &dirApp, MostradorLogSwitches logSwitches)
 {
+    return comprobarActualizaciones(dirApp, logSwitches, versionEjecutable());
+}
+
+bool comprobarActualizaciones(const QString &dirApp, MostradorLogSwitches logSwitches, const QString &ownVersion)
+{
     bool result = false;
     logSwitches.logGeneral(QStringLiteral("Inicio de la comprobacion de actualizaciones."));
-    const QString own = firstAndThird(versionEjecutable());
+    const QString own = firstAndThird(ownVersion);
     const int n = toInteger(own);
     logSwitches.logGeneral(QStringLiteral("Consultar la version de Mostrador. Version ejecutable: ") + own);
 

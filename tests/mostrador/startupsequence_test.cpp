@@ -3,6 +3,8 @@
 #include "mainwindowcontrols.h"
 #include "missingoperationerror.h"
 #include "mostradorstartupoperations.h"
+#include "mostradorlog.h"
+#include "qtprint.h"
 #include "mostradorstate.h"
 #include "recordingmessageboxes.h"
 #include "startupcontext.h"
@@ -115,22 +117,7 @@ protected:
         return StartupSequence(context, state, operations, window, frame).run();
     }
 
-    // The log's lines without their time stamps.
-    QStringList logLines() const
-    {
-        QFile file(workDir() + QStringLiteral("/ZelvoraMostrador.log"));
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        QStringList lines;
-        for (const QByteArray &line : file.readAll().split('\n')) {
-            if (line.isEmpty())
-                continue;
-            EXPECT_TRUE(line.endsWith('\r'));
-            const QString text = QString::fromLatin1(line.chopped(1));
-            lines << text.mid(text.indexOf(QStringLiteral("] ")) + 2);
-        }
-        return lines;
-    }
+    QStringList logLines() const { return mostradorLogLines(workDir()); }
 
     HttpClient client{HttpClient::Kind::MainWindow};
     MostradorState state;

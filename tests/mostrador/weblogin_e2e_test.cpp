@@ -1,6 +1,7 @@
 // The web login of the installed Mostrador under a private X server, with credentials in its
 // registry store: the bytes the local central server received, and the page the kiosk shows.
 #include "centralserver.h"
+#include "codepage.h"
 #include "processhelpers.h"
 #include "storedlogin.h"
 #include "xvfbserver.h"
@@ -26,12 +27,10 @@ protected:
         QFile::remove(copy.appDir() + QStringLiteral("Ticketera.ini"));
         if (!autologin && address.isEmpty())
             return;
-        QByteArray ini = "[CONNECTION]\r\n";
         if (autologin)
-            ini += "AUTOL=" + QByteArray::number(*autologin) + "\r\n";
+            copy.writeSettings("[CONNECTION]\r\nAUTOL=" + QByteArray::number(*autologin) + "\r\n");
         if (!address.isEmpty())
-            ini += storedlogin::addressLine(address);
-        copy.writeSettings(ini);
+            copy.storeServerAddress(address);
     }
 
     // The login the kiosk's browser posted, once the server has it; the connection probe's

@@ -6,7 +6,8 @@
 #include "mainframe.h"
 #include "mostradorlog.h"
 #include "mostradorstate.h"
-#include "storedlogin.h"
+#include "qtprint.h"
+#include "storedserveraddress.h"
 #include "weblogin.h"
 
 #include <QApplication>
@@ -14,12 +15,6 @@
 #include <QTest>
 #include <QWebEngineHttpRequest>
 #include <gtest/gtest.h>
-
-// Test failures print texts as texts.
-inline void PrintTo(const QString &text, std::ostream *out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace {
 
@@ -43,11 +38,11 @@ protected:
     }
     void TearDown() override { qunsetenv("ZELVORA_TEMP_DIR"); }
 
+    // As the refresh thread stores it; the line that logs is not this test's.
     void storeAddress(const QString &address) const
     {
-        QFile ini(state.DirApp + QStringLiteral("Ticketera.ini"));
-        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-        ini.write("[CONNECTION]\r\n" + storedlogin::addressLine(address));
+        guardarIpConfig(state.DirApp, QStringLiteral("Ticketera.ini"), address);
+        QFile::remove(m_dir.filePath(QStringLiteral("ZelvoraMostrador.log")));
     }
 
     QTemporaryDir m_dir;
@@ -86,8 +81,8 @@ TEST_F(WebLoginTest, LogLinesAndTheRequestOfEachVariant)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        QFile::remove(m_dir.filePath(QStringLiteral("ZelvoraMostrador.log")));
         QFile::remove(state.DirApp + QStringLiteral("Ticketera.ini"));
+        QFile::remove(m_dir.filePath(QStringLiteral("ZelvoraMostrador.log")));
         if (c.storedAddress)
             storeAddress(QStringLiteral("127.0.0.1:81"));
         state.configPrinter.autologin = c.autologin;

@@ -1,4 +1,6 @@
 #include "inifile.h"
+#include "mostradorlog.h"
+#include "qtprint.h"
 #include "storedserveraddress.h"
 #include "stringcipher.h"
 
@@ -31,15 +33,9 @@ protected:
     }
     QStringList takeLog()
     {
-        QFile file(m_dir.path() + QStringLiteral("/work/ZelvoraMostrador.log"));
-        QStringList lines;
-        if (file.open(QIODevice::ReadOnly)) {
-            for (const QByteArray &line : file.readAll().split('\n')) {
-                if (!line.isEmpty())
-                    lines << QString::fromLatin1(line.mid(line.indexOf("] ") + 2)).chopped(1);
-            }
-            file.remove();
-        }
+        const QString workDir = m_dir.path() + QStringLiteral("/work");
+        const QStringList lines = mostradorLogLines(workDir);
+        QFile::remove(workDir + QStringLiteral("/ZelvoraMostrador.log"));
         return lines;
     }
     QString read() { return leerIpConfig(appDir(), QStringLiteral("Ticketera.ini")); }

@@ -1,6 +1,8 @@
 #include "installedcopy.h"
 
 #include "codepage.h"
+#include "inifile.h"
+#include "stringcipher.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -54,6 +56,16 @@ void InstalledCopy::writeFile(const QString &relativePath, const QByteArray &con
     QFile file(appDir() + relativePath);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(content) != content.size())
         throw std::runtime_error("cannot write a test file");
+}
+
+void InstalledCopy::storeServerAddress(const QString &address) const
+{
+    const QString stored = encriptarXor(address, QStringLiteral("E"), QStringLiteral("morvatinesca"));
+    for (const QChar c : stored) {
+        if (c.unicode() <= 32 || c.unicode() > 126)
+            throw std::invalid_argument("an address that enciphers into printable characters only");
+    }
+    IniFile(appDir() + QStringLiteral("Ticketera.ini")).writeString(u"CONNECTION", u"IP_CONFIG", stored);
 }
 
 QByteArray InstalledCopy::readFile(const QString &relativePath) const

@@ -40,8 +40,8 @@ bool loginReceived(const CentralServer &server)
 bool measure(const InstalledCopy &copy, const XvfbServer &xvfb, const QString &program, Sample *sample)
 {
     const CentralServer server;
-    copy.writeSettings("[CONNECTION]\r\nAUTOL=1\r\n" +
-                       storedlogin::addressLine(QStringLiteral("127.0.0.1:%1").arg(server.httpPort())));
+    copy.writeSettings("[CONNECTION]\r\nAUTOL=1\r\n");
+    copy.storeServerAddress(QStringLiteral("127.0.0.1:%1").arg(server.httpPort()));
     const bool printsHandOver = program != QStringLiteral("Mostrador");
     QElapsedTimer clock;
     clock.start();
