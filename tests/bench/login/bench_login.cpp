@@ -8,13 +8,11 @@
 // Memory: the sum of the peak resident sizes (VmHWM) of the main process and every browser
 // process under it, read one second after the server received the login.
 #include "centralserver.h"
-#include "processtree.h"
+#include "kioskbench.h"
 #include "storedlogin.h"
 #include "xvfbserver.h"
-#include "xwindows.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QThread>
 #include <algorithm>
 #include <cstdio>
@@ -59,24 +57,9 @@ bool measure(const InstalledCopy &copy, const XvfbServer &xvfb, const QString &p
     sample->receivedMs = static_cast<double>(clock.elapsed());
     if (printsHandOver && sample->handedMs == 0 && kiosk.waitForOutput("handed", 10000))
         sample->handedMs = sample->receivedMs; // the line came after the request: no earlier bound
-    QThread::msleep(1000);
-    qint64 kib = 0;
-    for (qint64 pid : processtree::liveTree(kiosk.pid()))
-        kib += processtree::peakResidentKiB(pid);
-    sample->mebibytes = static_cast<double>(kib) / 1024.0;
-
-    const XWindows x(xvfb.display());
-    for (const QString &window : x.visibleWindowsOf(kiosk.pid()))
-        x.close(window);
-    kiosk.waitForExit(20000);
+    sample->mebibytes = kioskbench::peakMemoryMiB(kiosk);
+    kioskbench::close(xvfb.display(), kiosk);
     return true;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 } // namespace
@@ -85,9 +68,8 @@ int main(int argc, char **argv)
 {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
     const InstalledCopy copy;
-    const QString timing = copy.appDir() + QStringLiteral("MostradorLoginTiming");
-    QFile::copy(QStringLiteral(LOGIN_TIMING_PROGRAM), timing);
-    QFile::setPermissions(timing, QFile::permissions(QStringLiteral(LOGIN_TIMING_PROGRAM)));
+    const QString timing =
+        kioskbench::installBeside(copy, QStringLiteral(LOGIN_TIMING_PROGRAM), QStringLiteral("MostradorLoginTiming"));
     if (!storedlogin::storeCredentials(copy, QStringLiteral("caja 7"), QStringLiteral("clave")))
         return 1;
     const XvfbServer xvfb(1280, 1024);
@@ -110,12 +92,12 @@ int main(int argc, char **argv)
     }
 
     std::printf("Mostrador, start to login request handed to the browser, median of %d: %.0f ms  (target < 1500)\n",
-                runs, median(handed));
-    std::printf("Mostrador, start to login request received by the server, median:      %.0f ms\n", median(received));
+                runs, kioskbench::median(handed));
+    std::printf("Mostrador, start to login request received by the server, median:      %.0f ms\n", kioskbench::median(received));
     std::printf("installed Mostrador, start to login request received by the server:     %.0f ms\n",
-                median(productReceived));
+                kioskbench::median(productReceived));
     std::printf("Mostrador logged in, peak memory of main and browser processes (sum of VmHWM), median: %.1f MiB"
                 " (installed Mostrador: %.1f MiB)\n",
-                median(memory), median(productMemory));
+                kioskbench::median(memory), kioskbench::median(productMemory));
     return 0;
 }
