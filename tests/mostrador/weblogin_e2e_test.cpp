@@ -135,7 +135,7 @@ TEST_F(WebLoginE2eTest, AutologinChoosesTheBodyThatReachesTheServer)
     }
 }
 
-TEST_F(WebLoginE2eTest, TheServerSignsInOnlyWithTheRightSignature)
+TEST(SalesApplication, TheLoginSignsInOnlyWithTheRightSignature)
 {
     const CentralServer server;
     httplib::Client client(server.httpUrl().toStdString());
