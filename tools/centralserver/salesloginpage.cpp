@@ -64,14 +64,9 @@ std::string refusal(const std::string &reason)
 
 void SalesLoginPage::serve(const httplib::Request &request, httplib::Response &response, const RequestContext &) const
 {
-    if (request.body.empty()) {
-        response.set_content(salesPage("Taquilla Ormeza", "-", "-"), kContentType);
-        return;
-    }
     const std::optional<LoginForm> form = parseLoginForm(request.body);
     if (!form) {
-        response.status = 400;
-        response.set_content(refusal("Petici\xF3n de inicio de sesi\xF3n no v\xE1lida"), kContentType);
+        response.set_content(salesPage("Taquilla Ormeza", "-", "-"), kContentType);
     } else if (form->firma != loginSignature(form->usuario, form->password)) {
         response.status = 403;
         response.set_content(refusal("Firma no v\xE1lida"), kContentType);

@@ -3,9 +3,9 @@
 #include "route.h"
 
 // The login page of the sales application. The kiosk's VANTO login (a POST of its six fields)
-// opens the sales page for that user when the signature is right and is refused otherwise; an
-// empty POST (the Taquilla login, or the kiosk's connection probe) or a GET opens the page
-// without a user.
+// opens the sales page for that user when the signature is right and is refused otherwise; any
+// other request (the Taquilla login's empty POST, the kiosk's connection probe, a GET) opens the
+// page without a signed-in user.
 class SalesLoginPage : public Route {
 public:
     void serve(const httplib::Request &request, httplib::Response &response,
