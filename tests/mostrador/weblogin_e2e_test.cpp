@@ -135,6 +135,8 @@ TEST_F(WebLoginE2eTest, AutologinChoosesTheBodyThatReachesTheServer)
     }
 }
 
+// The local central server's sales application, as the kiosk's browser would ask it: the
+// signature over the bytes received, the page's links, and downloads named as attachments.
 TEST(SalesApplication, TheLoginSignsInOnlyWithTheRightSignature)
 {
     const CentralServer server;

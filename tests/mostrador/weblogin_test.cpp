@@ -74,7 +74,8 @@ TEST_F(WebLoginTest, LogLinesAndTheRequestOfEachVariant)
          {QStringLiteral("Inicio conexion con aplicacion Web."),
           QStringLiteral("Se recoge la URL de conexion a la aplicacion web por defecto. URL: ") + defaultUrl,
           QStringLiteral("Se prepara la conexion a la aplicacion Web: Taquilla Ormeza"),
-          QStringLiteral("Sin parametros para la URL."), QStringLiteral("Comienzo de conexion de Chromium con: ") + defaultUrl,
+          QStringLiteral("Sin parametros para la URL."),
+          QStringLiteral("Comienzo de conexion de Chromium con: ") + defaultUrl,
           QStringLiteral("Conexion de Chromium completada con: ") + defaultUrl}},
         // Any value but 0 is the VANTO login; the stored address logs whatever the switches say.
         {"VANTO, switch off", 7, true, 1, false, stored, {QStringLiteral("IP desencriptada: 127.0.0.1:81")}},
