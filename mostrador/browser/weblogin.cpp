@@ -30,8 +30,9 @@ void conectarAplicacionWeb(int tipoConexion, MostradorState &state, MainFrame &f
         logSwitches.logGeneral(QStringLiteral("Se recoge la URL de conexion a la aplicacion web por defecto. URL: ") + url);
     }
 
-    // A POST is never answered from the browser's cache, and the profile keeps none on disk:
-    // the request always reaches the server, as bypassing the cache asks.
+    // Qt WebEngine's request has no cache flags. It needs none: Chromium never answers a new POST
+    // from its cache (it even sends it with "Cache-Control: max-age=0"), and the profile is off
+    // the record, its cache in memory for one run. The login always reaches the server.
     QWebEngineHttpRequest request(QUrl(url), QWebEngineHttpRequest::Post);
     request.setHeader(QByteArrayLiteral("Content-Type"), QByteArrayLiteral("application/x-www-form-urlencoded"));
 

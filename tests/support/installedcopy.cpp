@@ -62,8 +62,8 @@ void InstalledCopy::storeServerAddress(const QString &address) const
 {
     const QString stored = encriptarXor(address, QStringLiteral("E"), QStringLiteral("morvatinesca"));
     for (const QChar c : stored) {
-        if (c.unicode() < 64 || c.unicode() > 95)
-            throw std::invalid_argument("an address of digits, '.', ':' and '-' only");
+        if (c.unicode() <= 32 || c.unicode() > 126)
+            throw std::invalid_argument("an address that enciphers into printable characters only");
     }
     IniFile(appDir() + QStringLiteral("Ticketera.ini")).writeString(u"CONNECTION", u"IP_CONFIG", stored);
 }

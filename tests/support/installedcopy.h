@@ -28,7 +28,8 @@ public:
     void writeFile(const QString &relativePath, const QByteArray &content) const;
     void writeSettings(const QByteArray &content) const { writeFile(QStringLiteral("Ticketera.ini"), content); }
     // Stores the server address the programs use in the copy's settings file, as Mostrador
-    // stores it; an address of digits, ".", ":" and "-" such as "127.0.0.1:8080".
+    // stores it; an address that enciphers into printable characters without blanks, as those of
+    // digits, ".", ":" and "-" do ("127.0.0.1:8080") and some in capitals ("CENTRAL.TEST:8080").
     void storeServerAddress(const QString &address) const;
     QByteArray readFile(const QString &relativePath) const;
 

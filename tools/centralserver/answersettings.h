@@ -1,6 +1,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 // A route's answer as the command line sets it.
 struct AnswerSettings {
@@ -13,4 +15,5 @@ struct AnswerSettings {
     int trickleMs = 0;                     // sends the body one byte every so many milliseconds
     std::string redirect;                  // Location; "{http}", "{https}" stand for the base URLs
     int hops = 0;                          // redirects to itself (?hop=1 ... ?hop=N) before answering
+    std::vector<std::pair<std::string, std::string>> headers; // further header lines of the answer
 };

@@ -7,6 +7,9 @@
 const char kUsage[] = R"(Usage: central-server [OPTION]... [--route PATH [ANSWER OPTION]...]...
 Serves the central server's pages over HTTP and HTTPS; prints "ready http=PORT https=PORT" when it
 listens.
+Built-in pages: /VANTO/Login.html (the sales application's login and sales page, with downloads
+/VANTO/informe.pdf and /VANTO/informe.csv), /VANTO/mostradorVersion.htm, /VANTO/mostradorIp.htm,
+/volumenhd/volumenhd.
   --bind ADDRESS           address to listen on (127.0.0.1)
   --http-port N            HTTP port (0: chosen by the system)
   --https-port N           HTTPS port (0: chosen by the system)
@@ -26,6 +29,7 @@ Answer options:
   --redirect URL           Location header ({http} and {https} stand for this server's base URLs);
                            give the status too, e.g. --status 302
   --hops N                 redirect to PATH?hop=1, ... PATH?hop=N (302) before answering
+  --header "NAME: VALUE"   one more header line in the answer (repeatable)
 )";
 
 namespace {
@@ -105,6 +109,14 @@ ServerSettings parseCommandLine(int argc, char **argv)
             answer().redirect = value();
         else if (option == "--hops")
             answer().hops = number(option, value());
+        else if (option == "--header") {
+            const std::string line = value();
+            const size_t colon = line.find(':');
+            if (colon == std::string::npos || colon == 0)
+                throw std::invalid_argument("--header takes \"NAME: VALUE\"");
+            const size_t start = line.find_first_not_of(' ', colon + 1);
+            answer().headers.emplace_back(line.substr(0, colon), start == std::string::npos ? "" : line.substr(start));
+        }
         else
             throw std::invalid_argument("unknown option " + option);
     }

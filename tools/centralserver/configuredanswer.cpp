@@ -34,6 +34,8 @@ void ConfiguredAnswer::serve(const httplib::Request &request, httplib::Response 
         return;
 
     response.status = m_settings.status;
+    for (const auto &[name, value] : m_settings.headers)
+        response.set_header(name, value);
     if (!m_settings.redirect.empty()) {
         const std::string location = replaced(replaced(m_settings.redirect, "{http}", context.httpBase), "{https}",
                                               context.httpsBase);

@@ -2,9 +2,12 @@
 
 #include "commandline.h"
 #include "configuredanswer.h"
+#include "filedownload.h"
 #include "recordingserver.h"
 #include "requestlog.h"
 #include "routingtable.h"
+#include "salesdocuments.h"
+#include "salesloginpage.h"
 #include "tlscontext.h"
 
 #include <csignal>
@@ -25,7 +28,13 @@ RoutingTable builtInRoutes()
     };
     RoutingTable routes;
     routes.add("/VANTO/mostradorVersion.htm", page(ZELVORA_VERSION_MAJOR_MINOR));
-    routes.add("/VANTO/Login.html", page("<!DOCTYPE html><html><head><title>VANTO</title></head><body></body></html>"));
+    // The sales application's pages, as the kiosk's browser sees them once logged in.
+    routes.add("/VANTO/Login.html", std::make_shared<SalesLoginPage>());
+    routes.add("/VANTO/informe.pdf",
+               std::make_shared<FileDownload>(salesdocuments::reportPdf(), "application/pdf", "informe-ventas.pdf"));
+    routes.add("/VANTO/informe.csv", std::make_shared<FileDownload>(salesdocuments::reportCsv(),
+                                                                    "text/csv; charset=windows-1252",
+                                                                    "informe-ventas.csv"));
     routes.add("/VANTO/mostradorIp.htm", page(""));
     // UTF-8 without a declared charset, as the kiosk's decoding of this answer expects.
     routes.add("/volumenhd/volumenhd", page("Activaci\xC3\xB3n realizada correctamente."));

@@ -10,7 +10,7 @@
 // same way for both programs.
 #include "installedcopy.h"
 #include "kiosk.h"
-#include "processtree.h"
+#include "kioskbench.h"
 #include "xvfbserver.h"
 #include "xwindows.h"
 
@@ -39,24 +39,9 @@ bool measure(const InstalledCopy &copy, const XvfbServer &xvfb, const QString &p
         return false;
     }
     sample->milliseconds = static_cast<double>(clock.elapsed());
-    QThread::msleep(1000);
-    qint64 kib = 0;
-    for (qint64 pid : processtree::liveTree(kiosk.pid()))
-        kib += processtree::peakResidentKiB(pid);
-    sample->mebibytes = static_cast<double>(kib) / 1024.0;
-
-    const XWindows x(xvfb.display());
-    for (const QString &window : x.visibleWindowsOf(kiosk.pid()))
-        x.close(window);
-    kiosk.waitForExit(20000);
+    sample->mebibytes = kioskbench::peakMemoryMiB(kiosk);
+    kioskbench::close(xvfb.display(), kiosk);
     return true;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 } // namespace
@@ -65,9 +50,8 @@ int main(int argc, char **argv)
 {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
     const InstalledCopy copy;
-    const QString shell = copy.appDir() + QStringLiteral("MostradorTestShell");
-    QFile::copy(QStringLiteral(MOSTRADOR_TEST_SHELL), shell);
-    QFile::setPermissions(shell, QFile::permissions(QStringLiteral(MOSTRADOR_TEST_SHELL)));
+    const QString shell =
+        kioskbench::installBeside(copy, QStringLiteral(MOSTRADOR_TEST_SHELL), QStringLiteral("MostradorTestShell"));
     const XvfbServer xvfb(1280, 1024);
 
     std::vector<double> kioskTime, kioskMemory, bareTime, bareMemory;
@@ -86,7 +70,7 @@ int main(int argc, char **argv)
         bareMemory.push_back(sample.mebibytes);
     }
 
-    const double kt = median(kioskTime), bt = median(bareTime), km = median(kioskMemory), bm = median(bareMemory);
+    const double kt = kioskbench::median(kioskTime), bt = kioskbench::median(bareTime), km = kioskbench::median(kioskMemory), bm = kioskbench::median(bareMemory);
     std::printf("Mostrador, start to window shown with about:blank loaded, median of %d: %.0f ms\n", runs, kt);
     std::printf("bare QWebEngineView program, same measure:                         %.0f ms  (ratio %.2f, target <= 1.2)\n",
                 bt, kt / bt);
