@@ -17,7 +17,7 @@ fi
 
 bash scripts/build.sh >/dev/null
 rm -rf build/package
-(cd build && cpack -G DEB >/dev/null)
+(cd build && cpack -G DEB >/dev/null 2>&1)
 deb=$(ls build/package/zelvora_*.deb)
 size=$(stat -c %s "$deb")
 echo "== package $(basename "$deb"): $size bytes ($((size / 1024)) KiB)"
@@ -51,11 +51,13 @@ else
     rm -rf "$scratch"
   fi
   root=$(mktemp -d /var/tmp/zelvora-clean-root.XXXXXX)
+  chmod 755 "$root"
   # Nothing of this machine is mounted inside, so nothing of it can go with the root.
-  trap 'umount -R "$root/proc" 2>/dev/null; rm -rf --one-file-system "$root" "$root.before" "$root.after"' EXIT
+  trap 'umount "$root/proc" "$root/dev/pts" 2>/dev/null; rm -rf --one-file-system "$root" "$root.before" "$root.after"' EXIT
   echo "== a clean Debian 12 root in $root"
   debootstrap --variant=minbase --unpack-tarball="$tarball" bookworm "$root" "$mirror" >/dev/null
   mount -t proc proc "$root/proc"
+  mount -t devpts -o newinstance,ptmxmode=0666 devpts "$root/dev/pts"
   # The same archive as this machine's, and the packages it downloaded already (linked, not mounted).
   rm -f "$root/etc/apt/sources.list"
   cp /etc/apt/sources.list.d/debian.sources "$root/etc/apt/sources.list.d/"
@@ -111,10 +113,11 @@ check "$work is root:root 1777" mode_is "root:root 1777" "$work"
 check "nothing else under $dir is another user's or writable by others" \
   test -z "$(in_root find "$dir" \( ! -user root -o -perm /022 \) ! -name Ticketera.ini ! -name logo.bmp)"
 in_root usermod -a -G zelvora cajero
-check "a user outside the group cannot change the settings" \
-  sh -c "! chroot '${root:-/}' setpriv --reuid=intruso --regid=intruso --init-groups sh -c 'echo >>$dir/Ticketera.ini'"
-check "a user of the group cannot place a program beside them" \
-  sh -c "! chroot '${root:-/}' setpriv --reuid=cajero --regid=cajero --init-groups touch $dir/Updater"
+denied() { as_user "$1" true && ! as_user "$1" sh -c "$2" 2>/dev/null; }
+check "a user of the group may write the settings and the logo" \
+  as_user cajero sh -c ": >>$dir/Ticketera.ini && : >>$dir/logo.bmp"
+check "a user outside the group may not" denied intruso ": >>$dir/Ticketera.ini"
+check "nobody but root may place a program beside them" denied cajero "touch $dir/Updater"
 
 # The desktop entries, the handler for "ZVR:" links and the elevated start.
 apps=$root/usr/share/applications
@@ -136,7 +139,7 @@ check "the actions ask for an administrator's password every time" \
 printf '[PRINTER_CONFIG]\r\nIMPRIMIRPUERTO=1\r\nPUERTOIMPRESION=COM1\r\n[PORTS]\r\nCOM1=/tmp/port.txt\r\n' \
   >"$root$dir/Ticketera.ini"
 rm -f "$root/tmp/port.txt"
-as_user cajero "$dir/Ticketera" 'ZVR:LIB&2&1&1&12345678901234567890&0&&1RECARGA%20MOVIL&0Importe%3A%2010%2C00&0Gracias'
+as_user cajero "$dir/Ticketera" 'ZVR:LIB&2&1&1&12345678901234567890&0&&1RECARGA%20MOVIL&0Importe%3A%2010%2C00&0Gracias' || true
 printf 'RECARGA MOVIL\r\nImporte: 10,00\r\nGracias\r\n \r\n \r\n \r\n' >"$root/tmp/expected.txt"
 check "the ticket reached the port byte for byte" cmp "$root/tmp/expected.txt" "$root/tmp/port.txt"
 check "Ticketera's log is the user's, shared with the others" mode_is "cajero:cajero 666" "$work/Ticketera.log"
@@ -168,7 +171,10 @@ if ! $here; then
   # Everything the package and what it pulled in brought is gone again, but for caches and records.
   listing >"$root.after"
   left=$(comm -13 "$root.before" "$root.after")
-  [ -z "$left" ] || printf 'after purge, not there before:\n%s\n' "$left"
+  # What apt keeps (packages others recommend) and the system's own records: listed, not judged.
+  printf '%s\n' "$left" >build/package-test-leftovers.txt
+  echo "   after purge, $(grep -c . build/package-test-leftovers.txt || true) paths that were not there before" \
+    "(build/package-test-leftovers.txt)"
   check "nothing of the package is left in the root" \
     sh -c "! printf '%s' \"\$1\" | grep -qi -e zelvora -e ticketera -e mostrador -e configuracion" _ "$left"
 fi
