@@ -1,14 +1,13 @@
 #!/usr/bin/env bash
 # The package test: builds the Debian package, installs it with apt-get into a clean Debian 12 root
-# made with debootstrap (with --here: on this machine instead), prints a worked example with the
-# installed Ticketera as a user of the terminal, checks owners and modes, then removes and purges
-# the package and checks what is left. Prints the package's size and how long apt-get took.
-# Run as root; the clean root needs Debian's package archive (debootstrap caches it in build/).
+# made with debootstrap, prints a worked example with the installed Ticketera as a user of the
+# terminal, checks owners and modes, then removes and purges the package and checks what is left.
+# Prints the package's size and how long apt-get took. Run as root; the clean root needs Debian's
+# package archive (debootstrap's download is kept in build/ for the next run).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 [ "$(id -u)" = 0 ] || { echo "package-test: run as root" >&2; exit 1; }
-here=false
-[ "${1:-}" = --here ] && here=true
+command -v debootstrap >/dev/null || { echo "package-test: debootstrap missing (scripts/setup.sh)" >&2; exit 1; }
 
 # Mounts made for the clean root vanish with this private mount namespace, however the test ends.
 if [ -z "${ZELVORA_PACKAGE_TEST_NS:-}" ]; then
@@ -34,40 +33,31 @@ check() { # check DESCRIPTION COMMAND...: one line per check, counted
   fi
 }
 
-if $here; then
-  root=""
-  in_root() { "$@"; }
-  if [ -e "$dir" ] || getent group zelvora >/dev/null; then
-    echo "package-test: $dir or the group zelvora exists already on this machine" >&2; exit 1
-  fi
-else
-  command -v debootstrap >/dev/null || { echo "package-test: debootstrap missing (scripts/setup.sh)" >&2; exit 1; }
-  tarball=$PWD/build/debootstrap-bookworm.tgz
-  mirror=http://deb.debian.org/debian
-  if [ ! -f "$tarball" ]; then
-    echo "== downloading Debian 12 for the clean root (once, into $tarball)"
-    scratch=$(mktemp -d)
-    debootstrap --variant=minbase --make-tarball="$tarball" bookworm "$scratch" "$mirror" >/dev/null
-    rm -rf "$scratch"
-  fi
-  root=$(mktemp -d /var/tmp/zelvora-clean-root.XXXXXX)
-  chmod 755 "$root"
-  # Nothing of this machine is mounted inside, so nothing of it can go with the root.
-  trap 'umount "$root/proc" "$root/dev/pts" 2>/dev/null; rm -rf --one-file-system "$root" "$root.before" "$root.after"' EXIT
-  echo "== a clean Debian 12 root in $root"
-  debootstrap --variant=minbase --unpack-tarball="$tarball" bookworm "$root" "$mirror" >/dev/null
-  mount -t proc proc "$root/proc"
-  mount -t devpts -o newinstance,ptmxmode=0666 devpts "$root/dev/pts"
-  # The same archive as this machine's, and the packages it downloaded already (linked, not mounted).
-  rm -f "$root/etc/apt/sources.list"
-  cp /etc/apt/sources.list.d/debian.sources "$root/etc/apt/sources.list.d/"
-  cp /etc/resolv.conf "$root/etc/resolv.conf"
-  cp -al /var/cache/apt/archives/*.deb "$root/var/cache/apt/archives/" 2>/dev/null || true
-  in_root() { chroot "$root" "$@"; }
-  in_root apt-get update -q >/dev/null
-  # The desktop's tools, so that the package registers its handler for "ZVR:" links.
-  in_root apt-get install -y -q --no-install-recommends desktop-file-utils >/dev/null
+tarball=$PWD/build/debootstrap-bookworm.tgz
+mirror=http://deb.debian.org/debian
+if [ ! -f "$tarball" ]; then
+  echo "== downloading Debian 12 for the clean root (once, into $tarball)"
+  scratch=$(mktemp -d)
+  debootstrap --variant=minbase --make-tarball="$tarball" bookworm "$scratch" "$mirror" >/dev/null
+  rm -rf "$scratch"
 fi
+root=$(mktemp -d /var/tmp/zelvora-clean-root.XXXXXX)
+chmod 755 "$root"
+# Nothing of this machine is mounted inside, so nothing of it can go with the root.
+trap 'umount "$root/proc" "$root/dev/pts" 2>/dev/null; rm -rf --one-file-system "$root" "$root.before" "$root.after"' EXIT
+echo "== a clean Debian 12 root in $root"
+debootstrap --variant=minbase --unpack-tarball="$tarball" bookworm "$root" "$mirror" >/dev/null
+mount -t proc proc "$root/proc"
+mount -t devpts -o newinstance,ptmxmode=0666 devpts "$root/dev/pts"
+# The same archive as this machine's, and the packages it downloaded already (linked, not mounted).
+rm -f "$root/etc/apt/sources.list"
+cp /etc/apt/sources.list.d/debian.sources "$root/etc/apt/sources.list.d/"
+cp /etc/resolv.conf "$root/etc/resolv.conf"
+cp -al /var/cache/apt/archives/*.deb "$root/var/cache/apt/archives/" 2>/dev/null || true
+in_root() { chroot "$root" "$@"; }
+in_root apt-get update -q >/dev/null
+# The desktop's tools, so that the package registers its handler for "ZVR:" links.
+in_root apt-get install -y -q --no-install-recommends desktop-file-utils >/dev/null
 as_user() { # as_user USER COMMAND...: a login of the terminal's, with nothing of root's environment
   in_root setpriv --reuid="$1" --regid="$1" --init-groups env -i HOME=/tmp PATH=/usr/bin:/bin LANG=C.UTF-8 "${@:2}"
 }
@@ -77,9 +67,9 @@ listing() { # every path of the root outside the package manager's and the syste
 }
 
 for user in cajero intruso; do
-  in_root id "$user" >/dev/null 2>&1 || in_root useradd --no-create-home "$user"
+  in_root useradd --no-create-home "$user"
 done
-$here || listing >"$root.before"
+listing >"$root.before"
 
 cp "$deb" "$root/tmp/zelvora.deb"
 echo "== apt-get install ./$(basename "$deb")"
@@ -101,7 +91,7 @@ for f in /usr/share/applications/zelvora-ticketera.desktop /usr/share/applicatio
   check "installed: $f" test -f "$root$f"
 done
 check "every library the programs need is there" \
-  sh -c "! chroot '${root:-/}' sh -c 'ldd $dir/Ticketera $dir/Mostrador $dir/Configuracion $dir/lib/*.so' | grep -q 'not found'"
+  sh -c "! chroot '$root' sh -c 'ldd $dir/Ticketera $dir/Mostrador $dir/Configuracion $dir/lib/*.so' | grep -q 'not found'"
 
 # Owners and modes: the directory and the programs are root's alone; the two files the programs
 # write beside themselves are the group's to write; the work directory is everybody's, nobody's own.
@@ -112,6 +102,14 @@ for f in Ticketera.ini logo.bmp; do check "$f is root:zelvora 664" mode_is "root
 check "$work is root:root 1777" mode_is "root:root 1777" "$work"
 check "nothing else under $dir is another user's or writable by others" \
   test -z "$(in_root find "$dir" \( ! -user root -o -perm /022 \) ! -name Ticketera.ini ! -name logo.bmp)"
+if command -v systemd-tmpfiles >/dev/null; then
+  boot=$(mktemp -d)
+  mkdir -p "$boot/var/tmp"
+  systemd-tmpfiles --root="$boot" --create "$root/usr/lib/tmpfiles.d/zelvora.conf"
+  check "at boot the work directory is made root:root 1777" \
+    test "$(stat -c '%U:%G %a' "$boot/var/tmp/Zelvora Temp")" = "root:root 1777"
+  rm -rf "$boot"
+fi
 in_root usermod -a -G zelvora cajero
 denied() { as_user "$1" true && ! as_user "$1" sh -c "$2" 2>/dev/null; }
 check "a user of the group may write the settings and the logo" \
@@ -158,26 +156,20 @@ check "removal keeps the group" in_root getent group zelvora
 check "removal keeps the logs" test -f "$root$work/Ticketera.log"
 
 echo "== apt-get purge zelvora"
-if $here; then
-  in_root apt-get purge -y -q zelvora >/dev/null 2>&1
-else
-  in_root apt-get purge -y -q --autoremove zelvora >/dev/null 2>&1
-fi
+in_root apt-get purge -y -q --autoremove zelvora >/dev/null 2>&1
 check "purge takes $dir" test ! -e "$root$dir"
 check "purge takes the work directory" test ! -e "$root$work"
-check "purge takes the group" sh -c "! chroot '${root:-/}' getent group zelvora"
-check "the package is gone" sh -c "! chroot '${root:-/}' dpkg-query -W -f='\${Status}' zelvora | grep -q installed"
-if ! $here; then
-  # Everything the package and what it pulled in brought is gone again, but for caches and records.
-  listing >"$root.after"
-  left=$(comm -13 "$root.before" "$root.after")
-  # What apt keeps (packages others recommend) and the system's own records: listed, not judged.
-  printf '%s\n' "$left" >build/package-test-leftovers.txt
-  echo "   after purge, $(grep -c . build/package-test-leftovers.txt || true) paths that were not there before" \
-    "(build/package-test-leftovers.txt)"
-  check "nothing of the package is left in the root" \
-    sh -c "! printf '%s' \"\$1\" | grep -qi -e zelvora -e ticketera -e mostrador -e configuracion" _ "$left"
-fi
+check "purge takes the group" sh -c "! chroot '$root' getent group zelvora"
+check "the package is gone" sh -c "! chroot '$root' dpkg-query -W -f='\${Status}' zelvora | grep -q installed"
+# Everything the package and what it pulled in brought is gone again, but for caches and records.
+listing >"$root.after"
+left=$(comm -13 "$root.before" "$root.after")
+# What apt keeps (packages others recommend) and the system's own records: listed, not judged.
+printf '%s\n' "$left" >build/package-test-leftovers.txt
+echo "   after purge, $(grep -c . build/package-test-leftovers.txt || true) paths that were not there before" \
+  "(build/package-test-leftovers.txt)"
+check "nothing of the package is left in the root" \
+  sh -c "! printf '%s' \"\$1\" | grep -qi -e zelvora -e ticketera -e mostrador -e configuracion" _ "$left"
 
 echo "== figures: package $size bytes; apt-get install $install_ms ms ($pulled packages); remove $remove_ms ms"
 echo "$passed passed, $failed failed"
