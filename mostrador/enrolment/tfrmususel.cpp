@@ -162,7 +162,7 @@ void TFrmUsuSel::buildControls()
     auto *window = new QVBoxLayout(this);
     window->addWidget(GroupBox3);
     // Outside the credentials group, which the configuration program leaves out.
-    window->addWidget(CBAutologin, 0, Qt::AlignLeft);
+    window->addWidget(CBAutologin, 0, Qt::AlignLeft | Qt::AlignAbsolute);
     window->addWidget(GroupBox4);
     window->addStretch();
     window->addLayout(buttons);
