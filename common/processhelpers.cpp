@@ -5,13 +5,23 @@
 #include "paths.h"
 #include "volumeserial.h"
 
-int ejecutarComoAdministrador(const QString &program, ApplicationWindows *caller)
+int ejecutarComoAdministrador(const QString &program, ApplicationWindows *caller,
+                              const std::function<void(const QString &)> &log)
 {
     return platform::runElevatedAndWait(
         program, [caller] { traerAplicacionAlFrente(caller); },
         [caller] {
             if (caller)
                 caller->processEvents();
+        },
+        [&](const platform::UntrustedPath &untrusted) {
+            if (!log)
+                return;
+            const QString why = untrusted.reason == platform::UntrustedPath::Reason::NotOwnedByRoot
+                                    ? QStringLiteral(" no pertenece a root")
+                                    : QStringLiteral(" lo pueden modificar otros usuarios");
+            log(QStringLiteral("ERROR: No se ejecuta como administrador ") + program + QStringLiteral(": ") +
+                untrusted.path + why);
         });
 }
 

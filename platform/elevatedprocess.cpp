@@ -1,6 +1,7 @@
 #include "elevatedprocess.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QList>
 #include <cerrno>
 #include <poll.h>
@@ -22,16 +23,9 @@ QList<QByteArray> commandLine(const QByteArray &program)
 {
     if (geteuid() == 0)
         return {program};
-    // pkexec clears the environment; a graphical program needs its display back.
-    QList<QByteArray> args{"pkexec", "/usr/bin/env"};
-    for (const char *name : {"DISPLAY", "XAUTHORITY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR", "LANG", "LC_ALL",
-                             "ZELVORA_TEMP_DIR", "ZELVORA_CODEPAGE", "ZELVORA_REGISTRY_DIR"}) {
-        const QByteArray value = qgetenv(name);
-        if (!value.isEmpty())
-            args << QByteArray(name) + '=' + value;
-    }
-    args << program;
-    return args;
+    // pkexec runs the program itself, so that the polkit action naming its path applies: that
+    // action keeps the display and asks for an administrator's password.
+    return {"pkexec", program};
 }
 
 bool waitSlice(int pidfd)
@@ -47,11 +41,18 @@ bool waitSlice(int pidfd)
 } // namespace
 
 int runElevatedAndWait(const QString &program, const std::function<void()> &started,
-                       const std::function<void()> &betweenSlices)
+                       const std::function<void()> &betweenSlices,
+                       const std::function<void(const UntrustedPath &)> &refused)
 {
-    const QByteArray path = QFile::encodeName(program);
-    if (access(path.constData(), X_OK) != 0)
+    if (access(QFile::encodeName(program).constData(), X_OK) != 0)
         return -1;
+    if (const std::optional<UntrustedPath> untrusted = untrustedForRoot(program)) {
+        if (refused)
+            refused(*untrusted);
+        return -1;
+    }
+    // The checked file itself, not a link that could be pointed elsewhere meanwhile.
+    const QByteArray path = QFile::encodeName(QFileInfo(program).canonicalFilePath());
     const QList<QByteArray> args = commandLine(path);
     QList<char *> argv;
     for (const QByteArray &a : args)

@@ -17,6 +17,7 @@ packages=(
   xvfb xauth xdotool x11-utils x11-apps imagemagick libx11-dev python3 openbox
   poppler-utils openssl util-linux procps locales hyperfine time
   fonts-dejavu-core
+  debootstrap desktop-file-utils
 )
 
 missing=()

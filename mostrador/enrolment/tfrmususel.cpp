@@ -100,7 +100,6 @@ void TFrmUsuSel::buildControls()
     auto *credentials = new QFormLayout(GroupBox3);
     credentials->addRow(labelFor(QStringLiteral("Usuario:"), EdtUsu), EdtUsu);
     credentials->addRow(labelFor(QStringLiteral("Contraseña:"), EdtCon), EdtCon);
-    credentials->addRow(CBAutologin);
 
     GroupBox4 = named(new QGroupBox(QStringLiteral("Configuración Impresora Tickets")), "GroupBox4");
     RBImpresora = named(new QRadioButton(QStringLiteral("Seleccione una impresora")), "RBImpresora");
@@ -162,6 +161,8 @@ void TFrmUsuSel::buildControls()
 
     auto *window = new QVBoxLayout(this);
     window->addWidget(GroupBox3);
+    // Outside the credentials group, which the configuration program leaves out.
+    window->addWidget(CBAutologin, 0, Qt::AlignLeft | Qt::AlignAbsolute);
     window->addWidget(GroupBox4);
     window->addStretch();
     window->addLayout(buttons);
@@ -229,6 +230,7 @@ void TFrmUsuSel::showEvent(QShowEvent *event)
 void TFrmUsuSel::becomeActive()
 {
     CBAutologin->setVisible(mostrarAutologin);
+    GroupBox3->setVisible(mostrarCredenciales);
     if (!QFileInfo::exists(DirApp + kSettingsFile))
         return;
     const TConfigSysMostrador &stored = m_configPrinter;
@@ -435,9 +437,9 @@ bool TFrmUsuSel::confirmationRefused()
         showBox(icon, text);
         return true;
     };
-    if (EdtUsu->text().isEmpty())
+    if (mostrarCredenciales && EdtUsu->text().isEmpty())
         return refuse(Icon::Warning, QStringLiteral("Debe introducir un nombre de usuario"));
-    if (EdtCon->text().isEmpty())
+    if (mostrarCredenciales && EdtCon->text().isEmpty())
         return refuse(Icon::Warning, QStringLiteral("Debe introducir una contraseña"));
 
     if (!RBPuerto->isChecked()) {

@@ -40,6 +40,7 @@ public:
     QString DirApp;
     bool impresionSoloTexto = false; // the chosen printer is the text-only printer
     bool mostrarAutologin = false;   // set before the window is shown
+    bool mostrarCredenciales = true; // false: no credentials group and none of its checks
 
     QGroupBox *GroupBox3;
     QLineEdit *EdtUsu;

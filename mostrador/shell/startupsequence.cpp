@@ -86,7 +86,8 @@ void StartupSequence::comprobarVersion()
     const QString updater = m_state.DirApp + kUpdater;
     if (QFileInfo::exists(updater)) {
         m_log.logMilestone(QStringLiteral("Se lanza la aplicacion de actualizacion: ") + kUpdater);
-        ejecutarComoAdministrador(updater, m_context.windows); // its exit code tells nothing
+        // Its exit code tells nothing.
+        ejecutarComoAdministrador(updater, m_context.windows, [this](const QString &line) { m_log.logMilestone(line); });
     }
 }
 

@@ -52,6 +52,87 @@ TEST(ProcessHelpers, ElevatedStartWaitsKeepingWindowsAlive)
     EXPECT_EQ(ejecutarComoAdministrador(script(dir, "kill -9 $$\n"), nullptr), -1);
 }
 
+TEST(ProcessHelpers, ElevatedStartRunsOnlyWhatNobodyButRootCanChange)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "files of another user are made as root";
+    constexpr uid_t kNobody = 65534;
+    const char *const notRoots = " no pertenece a root";
+    const char *const writable = " lo pueden modificar otros usuarios";
+    // <temporary>/above/dir/program, each with the owner and mode of the row.
+    const struct {
+        const char *name;
+        mode_t above, dir, program;
+        uid_t dirOwner, programOwner;
+        const char *faultAt; // "program", "dir", "above"; null: it runs
+        const char *why;
+    } rows[] = {
+        {"root's program in root's directory", 0755, 0755, 0755, 0, 0, nullptr, nullptr},
+        {"another user's program", 0755, 0755, 0755, 0, kNobody, "program", notRoots},
+        {"a program its group may write", 0755, 0755, 0775, 0, 0, "program", writable},
+        {"a program everybody may write", 0755, 0755, 0757, 0, 0, "program", writable},
+        {"in another user's directory", 0755, 0755, 0755, kNobody, 0, "dir", notRoots},
+        {"in a world-writable directory", 0755, 0777, 0755, 0, 0, "dir", writable},
+        {"in a world-writable directory with the sticky bit", 0755, 01777, 0755, 0, 0, "dir", writable},
+        {"below a world-writable directory", 0777, 0755, 0755, 0, 0, "above", writable},
+        {"below a world-writable directory with the sticky bit", 01777, 0755, 0755, 0, 0, nullptr, nullptr},
+    };
+    for (const auto &row : rows) {
+        QTemporaryDir base;
+        chmod(QFile::encodeName(base.path()).constData(), 0755);
+        const QString above = base.filePath(QStringLiteral("above"));
+        const QString dir = above + QStringLiteral("/dir");
+        const QString program = dir + QStringLiteral("/program");
+        QDir().mkpath(dir);
+        QFile f(program);
+        f.open(QIODevice::WriteOnly);
+        f.write("#!/bin/sh\nexit 3\n");
+        f.close();
+        const std::pair<QString, std::pair<mode_t, uid_t>> settings[] = {
+            {above, {row.above, 0}}, {dir, {row.dir, row.dirOwner}}, {program, {row.program, row.programOwner}}};
+        for (const auto &[path, ownerMode] : settings) {
+            chown(QFile::encodeName(path).constData(), ownerMode.second, 0);
+            chmod(QFile::encodeName(path).constData(), ownerMode.first);
+        }
+        QStringList lines;
+        const int result = ejecutarComoAdministrador(program, nullptr, [&](const QString &line) { lines << line; });
+        EXPECT_EQ(result, row.faultAt ? -1 : 3) << row.name;
+        if (row.faultAt) {
+            const QString at = QLatin1String(row.faultAt) == u"program" ? program
+                               : QLatin1String(row.faultAt) == u"dir" ? dir
+                                                                        : above;
+            EXPECT_EQ(lines, QStringList{QStringLiteral("ERROR: No se ejecuta como administrador ") + program +
+                                         QStringLiteral(": ") + at + QLatin1String(row.why)})
+                << row.name;
+        } else {
+            EXPECT_TRUE(lines.isEmpty()) << row.name;
+        }
+    }
+
+    // A link is judged where it lies as well as where it leads.
+    QTemporaryDir base;
+    chmod(QFile::encodeName(base.path()).constData(), 0755);
+    const QString trusted = script(base, "exit 3\n");
+    QTemporaryDir shared;
+    chmod(QFile::encodeName(shared.path()).constData(), 0777);
+    const QString link = shared.filePath(QStringLiteral("link"));
+    QFile::link(trusted, link);
+    EXPECT_EQ(ejecutarComoAdministrador(link, nullptr), -1);
+
+    // A user who prepared a program of their own never gets it before pkexec.
+    QTemporaryDir mine;
+    chmod(QFile::encodeName(mine.path()).constData(), 0755);
+    const QString own = script(mine, "exit 3\n");
+    chown(QFile::encodeName(own).constData(), kNobody, kNobody);
+    QProcess probe;
+    probe.start(QStringLiteral("setpriv"), {QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
+                                           QStringLiteral("--clear-groups"), QStringLiteral(ELEVATED_PROBE_PATH), own});
+    ASSERT_TRUE(probe.waitForFinished(30000));
+    EXPECT_EQ(QString::fromLocal8Bit(probe.readAllStandardOutput()),
+              QStringLiteral("ERROR: No se ejecuta como administrador ") + own + QStringLiteral(": ") + own +
+                  QLatin1String(notRoots) + QStringLiteral("\n-1\n"));
+}
+
 TEST(ProcessHelpers, VolumeSerialNamesTheFilesystemOfTheCurrentDirectory)
 {
     // What the system says of the filesystem: the start of its UUID, else its two id words

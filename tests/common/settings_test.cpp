@@ -221,22 +221,45 @@ TEST_F(SettingsTest, AKilledWriterNeverLeavesATruncatedFile)
     }
 }
 
-TEST_F(SettingsTest, ARefusedWriteRaisesAndKeepsTheFile)
+TEST_F(SettingsTest, AnotherUsersWriteIntoRootsDirectory)
 {
-    // Root ignores file modes, so the refusal is made as an unprivileged user.
+    // Root ignores file modes, so the writes are made as an unprivileged user. The directory is
+    // root's alone, as an installation directory is: nothing can be written beside the file.
     if (geteuid() != 0 || !getpwnam("nobody"))
         GTEST_SKIP() << "needs root to run the writer as nobody";
-    write("[PRINTER_CONFIG]\r\nPAPER=1\r\n");
+    const struct {
+        const char *name;
+        mode_t mode;
+        gid_t group;
+        bool written; // else refused
+    } rows[] = {
+        {"root's file that others may only read", 0644, 0, false},
+        {"a file the writer's group may write is rewritten in place", 0664, 65534, true},
+    };
     chmod(QFile::encodeName(m_dir.path()).constData(), 0755);
-    chmod(QFile::encodeName(path()).constData(), 0644); // owned by root: nobody may only read it
-    QProcess writer;
-    writer.start(QStringLiteral("setpriv"), {QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
-                                            QStringLiteral("--clear-groups"), QStringLiteral(INI_WRITER_PATH), path(),
-                                            QStringLiteral("N"), QStringLiteral("1"), QStringLiteral("1")});
-    ASSERT_TRUE(writer.waitForFinished(30000));
-    EXPECT_EQ(writer.exitCode(), 3);
-    EXPECT_EQ(writer.readAllStandardError().trimmed(), ("Unable to write to " + path()).toUtf8());
-    EXPECT_EQ(content(), "[PRINTER_CONFIG]\r\nPAPER=1\r\n");
+    for (const auto &row : rows) {
+        write("[PRINTER_CONFIG]\r\nPAPER=1\r\n");
+        ASSERT_EQ(chown(QFile::encodeName(path()).constData(), 0, row.group), 0);
+        chmod(QFile::encodeName(path()).constData(), row.mode);
+        QProcess writer;
+        writer.start(QStringLiteral("setpriv"), {QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
+                                                QStringLiteral("--clear-groups"), QStringLiteral(INI_WRITER_PATH),
+                                                path(), QStringLiteral("N"), QStringLiteral("1"), QStringLiteral("1")});
+        ASSERT_TRUE(writer.waitForFinished(30000));
+        EXPECT_EQ(writer.exitCode(), row.written ? 0 : 3) << row.name;
+        if (row.written) {
+            EXPECT_EQ(content(), "[PRINTER_CONFIG]\r\nPAPER=1\r\n[STRESS]\r\nN_T0_K0=0\r\n") << row.name;
+        } else {
+            EXPECT_EQ(writer.readAllStandardError().trimmed(), ("Unable to write to " + path()).toUtf8());
+            EXPECT_EQ(content(), "[PRINTER_CONFIG]\r\nPAPER=1\r\n") << row.name;
+        }
+        struct stat st;
+        ASSERT_EQ(stat(QFile::encodeName(path()).constData(), &st), 0);
+        EXPECT_EQ(st.st_uid, 0u) << row.name;
+        EXPECT_EQ(st.st_gid, row.group) << row.name;
+        EXPECT_EQ(st.st_mode & 07777, row.mode) << row.name;
+        EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("Ticketera.ini")}) << row.name;
+    }
 }
 
 TEST_F(SettingsTest, AFullDiskRaisesAndKeepsTheFile)

@@ -189,6 +189,7 @@ TEST(TicketeraInstalled, MissingSettingsStartTheConfigurationProgram)
 
     // Without the program the run logs that it cannot be started and ends.
     const InstalledCopy copy;
+    QFile::remove(copy.appDir() + QStringLiteral("Configuracion"));
     EXPECT_EQ(copy.run(QStringLiteral("Ticketera"), {kExample1}).exitCode, 0);
     EXPECT_TRUE(copy.log().contains(QStringLiteral("] No se puede lanzar la aplicacion de configuración.No existe la aplicacion "
                                                    "de configuracion: ") + copy.appDir() + QStringLiteral("Configuracion\r\n")));

@@ -5,10 +5,10 @@
 #include <QFile>
 #include <QStringList>
 
-// The lines of Mostrador's log in `workDir`, without their time stamps.
-inline QStringList mostradorLogLines(const QString &workDir)
+// The lines of Mostrador's log in `workDir` (or of another program's log), without their time stamps.
+inline QStringList mostradorLogLines(const QString &workDir, const QString &fileName = QStringLiteral("ZelvoraMostrador.log"))
 {
-    QFile file(workDir + QStringLiteral("/ZelvoraMostrador.log"));
+    QFile file(workDir + u'/' + fileName);
     QStringList lines;
     if (!file.open(QIODevice::ReadOnly))
         return lines;

@@ -82,7 +82,7 @@ bool TFrmPrincipal::repararConfiguracion()
     const QString program = DirApp + kConfigurationProgram;
     logMilestone(QStringLiteral("Parámetros de configuración de impresión no existen. No se puede aplicar la configuración"));
     logMilestone(QStringLiteral("Se ejecuta la aplicacion de configuracion: ") + program);
-    ejecutarComoAdministrador(program, m_ui.windows());
+    ejecutarComoAdministrador(program, m_ui.windows(), logMilestone);
     m_queues.reset(); // the configuration program may have added a printer
     if (!QFileInfo::exists(program))
         logGeneral(QStringLiteral("No se puede lanzar la aplicacion de configuración.No existe la aplicacion de configuracion: ") +

@@ -1,0 +1,176 @@
+#!/usr/bin/env bash
+# The package test: builds the Debian package, installs it with apt-get into a clean Debian 12 root
+# made with debootstrap, prints a worked example with the installed Ticketera as a user of the
+# terminal, checks owners and modes, then removes and purges the package and checks what is left.
+# Prints the package's size and how long apt-get took. Run as root; the clean root needs Debian's
+# package archive (debootstrap's download is kept in build/ for the next run).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+[ "$(id -u)" = 0 ] || { echo "package-test: run as root" >&2; exit 1; }
+command -v debootstrap >/dev/null || { echo "package-test: debootstrap missing (scripts/setup.sh)" >&2; exit 1; }
+
+# Mounts made for the clean root vanish with this private mount namespace, however the test ends.
+if [ -z "${ZELVORA_PACKAGE_TEST_NS:-}" ]; then
+  ZELVORA_PACKAGE_TEST_NS=1 exec unshare --mount --propagation private "$0" "$@"
+fi
+
+bash scripts/build.sh >/dev/null
+rm -rf build/package
+(cd build && cpack -G DEB >/dev/null 2>&1)
+deb=$(ls build/package/zelvora_*.deb)
+size=$(stat -c %s "$deb")
+echo "== package $(basename "$deb"): $size bytes ($((size / 1024)) KiB)"
+
+dir=/opt/zelvora
+work="/var/tmp/Zelvora Temp"
+passed=0
+failed=0
+check() { # check DESCRIPTION COMMAND...: one line per check, counted
+  if "${@:2}" >/dev/null 2>&1; then
+    passed=$((passed + 1)); echo "ok   $1"
+  else
+    failed=$((failed + 1)); echo "FAIL $1"
+  fi
+}
+
+tarball=$PWD/build/debootstrap-bookworm.tgz
+mirror=http://deb.debian.org/debian
+if [ ! -f "$tarball" ]; then
+  echo "== downloading Debian 12 for the clean root (once, into $tarball)"
+  scratch=$(mktemp -d)
+  debootstrap --variant=minbase --make-tarball="$tarball" bookworm "$scratch" "$mirror" >/dev/null
+  rm -rf "$scratch"
+fi
+root=$(mktemp -d /var/tmp/zelvora-clean-root.XXXXXX)
+chmod 755 "$root"
+# Nothing of this machine is mounted inside, so nothing of it can go with the root.
+trap 'umount "$root/proc" "$root/dev/pts" 2>/dev/null; rm -rf --one-file-system "$root" "$root.before" "$root.after"' EXIT
+echo "== a clean Debian 12 root in $root"
+debootstrap --variant=minbase --unpack-tarball="$tarball" bookworm "$root" "$mirror" >/dev/null
+mount -t proc proc "$root/proc"
+mount -t devpts -o newinstance,ptmxmode=0666 devpts "$root/dev/pts"
+# The same archive as this machine's, and the packages it downloaded already (linked, not mounted).
+rm -f "$root/etc/apt/sources.list"
+cp /etc/apt/sources.list.d/debian.sources "$root/etc/apt/sources.list.d/"
+cp /etc/resolv.conf "$root/etc/resolv.conf"
+cp -al /var/cache/apt/archives/*.deb "$root/var/cache/apt/archives/" 2>/dev/null || true
+in_root() { chroot "$root" "$@"; }
+in_root apt-get update -q >/dev/null
+# The desktop's tools, so that the package registers its handler for "ZVR:" links.
+in_root apt-get install -y -q --no-install-recommends desktop-file-utils >/dev/null
+as_user() { # as_user USER COMMAND...: a login of the terminal's, with nothing of root's environment
+  in_root setpriv --reuid="$1" --regid="$1" --init-groups env -i HOME=/tmp PATH=/usr/bin:/bin LANG=C.UTF-8 "${@:2}"
+}
+listing() { # every path of the root outside the package manager's and the system's own records
+  in_root find / -xdev \( -path /proc -o -path /dev -o -path /sys -o -path /run -o -path /tmp \
+    -o -path /var/lib/dpkg -o -path /var/lib/apt -o -path /var/cache -o -path /var/log \) -prune -o -print | sort
+}
+
+for user in cajero intruso; do
+  in_root useradd --no-create-home "$user"
+done
+listing >"$root.before"
+
+cp "$deb" "$root/tmp/zelvora.deb"
+echo "== apt-get install ./$(basename "$deb")"
+start=$(date +%s%N)
+in_root apt-get install -y -q --no-install-recommends /tmp/zelvora.deb >"$root/tmp/install.log" 2>&1 ||
+  { cat "$root/tmp/install.log"; exit 1; }
+install_ms=$((($(date +%s%N) - start) / 1000000))
+pulled=$(grep -c '^Setting up ' "$root/tmp/install.log" || true)
+echo "   $install_ms ms, $pulled packages set up"
+in_root dpkg-query -W -f='   Depends: ${Depends}\n' zelvora
+
+# What the package holds, and where.
+for f in Ticketera Mostrador Configuracion lib/libzelvora-cups.so lib/libticketera-gui.so informes/ticket_gran_7cm.fr3 \
+  informes/Ticket_peq_5cm.fr3; do
+  check "installed: $dir/$f" test -f "$root$dir/$f"
+done
+for f in /usr/share/applications/zelvora-ticketera.desktop /usr/share/applications/zelvora-mostrador.desktop \
+  /usr/share/polkit-1/actions/com.zelvora.terminal.policy /usr/lib/tmpfiles.d/zelvora.conf; do
+  check "installed: $f" test -f "$root$f"
+done
+check "every library the programs need is there" \
+  sh -c "! chroot '$root' sh -c 'ldd $dir/Ticketera $dir/Mostrador $dir/Configuracion $dir/lib/*.so' | grep -q 'not found'"
+
+# Owners and modes: the directory and the programs are root's alone; the two files the programs
+# write beside themselves are the group's to write; the work directory is everybody's, nobody's own.
+mode_is() { [ "$(in_root stat -c '%U:%G %a' "$2")" = "$1" ]; }
+check "$dir is root:root 755" mode_is "root:root 755" "$dir"
+for f in Ticketera Mostrador Configuracion; do check "$f is root:root 755" mode_is "root:root 755" "$dir/$f"; done
+for f in Ticketera.ini logo.bmp; do check "$f is root:zelvora 664" mode_is "root:zelvora 664" "$dir/$f"; done
+check "$work is root:root 1777" mode_is "root:root 1777" "$work"
+check "nothing else under $dir is another user's or writable by others" \
+  test -z "$(in_root find "$dir" \( ! -user root -o -perm /022 \) ! -name Ticketera.ini ! -name logo.bmp)"
+if command -v systemd-tmpfiles >/dev/null; then
+  boot=$(mktemp -d)
+  mkdir -p "$boot/var/tmp"
+  systemd-tmpfiles --root="$boot" --create "$root/usr/lib/tmpfiles.d/zelvora.conf"
+  check "at boot the work directory is made root:root 1777" \
+    test "$(stat -c '%U:%G %a' "$boot/var/tmp/Zelvora Temp")" = "root:root 1777"
+  rm -rf "$boot"
+fi
+in_root usermod -a -G zelvora cajero
+denied() { as_user "$1" true && ! as_user "$1" sh -c "$2" 2>/dev/null; }
+check "a user of the group may write the settings and the logo" \
+  as_user cajero sh -c ": >>$dir/Ticketera.ini && : >>$dir/logo.bmp"
+check "a user outside the group may not" denied intruso ": >>$dir/Ticketera.ini"
+check "nobody but root may place a program beside them" denied cajero "touch $dir/Updater"
+
+# The desktop entries, the handler for "ZVR:" links and the elevated start.
+apps=$root/usr/share/applications
+check "Ticketera's entry runs the URL as one argument" grep -qx "Exec=$dir/Ticketera %u" "$apps/zelvora-ticketera.desktop"
+check "Mostrador's entry starts Mostrador" grep -qx "Exec=$dir/Mostrador" "$apps/zelvora-mostrador.desktop"
+check "the entries are valid" in_root desktop-file-validate /usr/share/applications/zelvora-ticketera.desktop \
+  /usr/share/applications/zelvora-mostrador.desktop
+check "the MIME cache names Ticketera for zvr:" grep -qx 'x-scheme-handler/zvr=zelvora-ticketera.desktop;' \
+  "$apps/mimeinfo.cache"
+policy=$root/usr/share/polkit-1/actions/com.zelvora.terminal.policy
+check "the polkit policy is well-formed XML" python3 -c "import sys, xml.dom.minidom as m; m.parse(sys.argv[1])" "$policy"
+check "pkexec may start Configuracion, keeping the display" grep -q \
+  "<annotate key=\"org.freedesktop.policykit.exec.path\">$dir/Configuracion</annotate>" "$policy"
+check "the actions keep the display" test "$(grep -c 'exec.allow_gui">true<' "$policy")" = 2
+check "the actions ask for an administrator's password every time" \
+  test "$(grep -c '>auth_admin<' "$policy")" = 6
+
+# A sale's ticket: worked example 1 on a port mapped to a file, printed by a user of the terminal.
+printf '[PRINTER_CONFIG]\r\nIMPRIMIRPUERTO=1\r\nPUERTOIMPRESION=COM1\r\n[PORTS]\r\nCOM1=/tmp/port.txt\r\n' \
+  >"$root$dir/Ticketera.ini"
+rm -f "$root/tmp/port.txt"
+as_user cajero "$dir/Ticketera" 'ZVR:LIB&2&1&1&12345678901234567890&0&&1RECARGA%20MOVIL&0Importe%3A%2010%2C00&0Gracias' || true
+printf 'RECARGA MOVIL\r\nImporte: 10,00\r\nGracias\r\n \r\n \r\n \r\n' >"$root/tmp/expected.txt"
+check "the ticket reached the port byte for byte" cmp "$root/tmp/expected.txt" "$root/tmp/port.txt"
+check "Ticketera's log is the user's, shared with the others" mode_is "cajero:cajero 666" "$work/Ticketera.log"
+check "the log shows the run" grep -q "TIPO DE OPERACION: impresion de ticket" "$root$work/Ticketera.log"
+check "the settings file kept its owner and mode" mode_is "root:zelvora 664" "$dir/Ticketera.ini"
+
+echo "== apt-get remove zelvora"
+start=$(date +%s%N)
+in_root apt-get remove -y -q zelvora >/dev/null 2>&1
+remove_ms=$((($(date +%s%N) - start) / 1000000))
+check "removal keeps the settings, the logo and the work directory" \
+  test "$(in_root find "$dir" | sort | tr '\n' ' ')" = "$dir $dir/Ticketera.ini $dir/logo.bmp "
+check "removal takes the programs' desktop entries" test ! -e "$apps/zelvora-ticketera.desktop"
+check "removal takes the handler out of the MIME cache" sh -c "! grep -q zvr '$apps/mimeinfo.cache'"
+check "removal keeps the group" in_root getent group zelvora
+check "removal keeps the logs" test -f "$root$work/Ticketera.log"
+
+echo "== apt-get purge zelvora"
+in_root apt-get purge -y -q --autoremove zelvora >/dev/null 2>&1
+check "purge takes $dir" test ! -e "$root$dir"
+check "purge takes the work directory" test ! -e "$root$work"
+check "purge takes the group" sh -c "! chroot '$root' getent group zelvora"
+check "the package is gone" sh -c "! chroot '$root' dpkg-query -W -f='\${Status}' zelvora | grep -q installed"
+# Everything the package and what it pulled in brought is gone again, but for caches and records.
+listing >"$root.after"
+left=$(comm -13 "$root.before" "$root.after")
+# What apt keeps (packages others recommend) and the system's own records: listed, not judged.
+printf '%s\n' "$left" >build/package-test-leftovers.txt
+echo "   after purge, $(grep -c . build/package-test-leftovers.txt || true) paths that were not there before" \
+  "(build/package-test-leftovers.txt)"
+check "nothing of the package is left in the root" \
+  sh -c "! printf '%s' \"\$1\" | grep -qi -e zelvora -e ticketera -e mostrador -e configuracion" _ "$left"
+
+echo "== figures: package $size bytes; apt-get install $install_ms ms ($pulled packages); remove $remove_ms ms"
+echo "$passed passed, $failed failed"
+[ "$failed" = 0 ]
