@@ -28,6 +28,12 @@ case " $* " in *" -- "*) ;; *) echo "usage: $0 HOST... -- COMMAND [ARGUMENT...]"
 map=""
 [ "$(id -u)" -eq 0 ] || map="--map-root-user"
 if ! unshare --mount --net $map -- true 2>/dev/null; then
+    # Listing a test program's cases needs no network: the build's test discovery must not fail.
+    case " $* " in *" --gtest_list_tests "*)
+        while [ "$1" != "--" ]; do shift; done
+        shift
+        exec "$@" ;;
+    esac
     echo "$0: no private namespaces here (unshare refused): skipped" >&2
     exit 77
 fi
