@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test, then the fuzz target for a short bounded time.
+# Builds everything and runs every test, then every fuzz target for a few seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh
 (cd build && ctest --output-on-failure -j2 --timeout 600)
-bash scripts/fuzz.sh 20
+bash scripts/fuzz.sh 6
