@@ -1,10 +1,11 @@
 // Fuzzes the report layout reader with any layout file, then prepares what it read the way
-// the ticket route does: two lines before and after the barcodes.
+// the ticket route does (two lines before and after the barcodes) and paints the first page.
 #include "layouterror.h"
 #include "report.h"
 #include "userdatasource.h"
 
 #include <QGuiApplication>
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -36,5 +37,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     report.addDataSource(after);
     report.setGetValue([](const QString &, QString &value) { value = QStringLiteral("RECARGA 10,00 EUR"); });
     report.prepare();
+
+    // On a canvas of at most 200 pixels a side, whatever paper the layout asks for.
+    const report::PreparedReport &prepared = report.prepared();
+    const QSizeF paper = prepared.settings().paperMm;
+    const double dpi = std::min(50.0, 200 * 25.4 / std::max(paper.width(), paper.height()));
+    if (!prepared.pages().isEmpty() && std::min(paper.width(), paper.height()) * dpi / 25.4 >= 1)
+        prepared.renderPage(0, dpi);
     return 0;
 }
