@@ -138,7 +138,7 @@ TEST_F(SettingsTest, SavingChangesOnlyItsKeys)
 TEST_F(SettingsTest, SavingKeepsTheByteOrderMark)
 {
     // After a second mark the first line is no section header; it must not become one.
-    for (const QByteArray mark : {QByteArray("\xEF\xBB\xBF"), QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF")}) {
+    for (const QByteArray &mark : {QByteArray("\xEF\xBB\xBF"), QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF")}) {
         const QByteArray before = mark + "[PRINTER_CONFIG]\r\nPAPER=1\r\n";
         write(before);
         const QString paper = IniFile(path()).readString(u"PRINTER_CONFIG", u"PAPER", QStringLiteral("none"));
