@@ -14,6 +14,8 @@
 
 namespace {
 
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+
 QByteArray trimmed(const QByteArray &bytes)
 {
     qsizetype begin = 0;
@@ -100,14 +102,17 @@ std::mutex &IniFile::writerMutex()
     return m;
 }
 
-QByteArrayList IniFile::load(const QString &path)
+QByteArrayList IniFile::load(const QString &path, bool *byteOrderMark)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     QByteArray content = file.readAll();
-    if (content.startsWith("\xEF\xBB\xBF"))
+    const bool mark = content.startsWith(kByteOrderMark);
+    if (mark)
         content.remove(0, 3);
+    if (byteOrderMark)
+        *byteOrderMark = mark;
     QByteArrayList lines = content.split('\n');
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
@@ -168,7 +173,8 @@ void IniFile::writeString(QStringView section, QStringView key, const QString &v
     const platform::FileLock lock(platform::FileLock::pathFor(m_path));
 
     // Another writer may have changed the file since it was read: start from what is there now.
-    QByteArrayList current = load(m_path);
+    bool byteOrderMark = false;
+    QByteArrayList current = load(m_path, &byteOrderMark);
     const QByteArray entry = key.toUtf8() + '=' + value.toUtf8();
     const Location where = locate(current, section, key);
     if (where.key >= 0) {
@@ -180,7 +186,9 @@ void IniFile::writeString(QStringView section, QStringView key, const QString &v
         current.append(entry);
     }
 
-    QByteArray content = current.join("\r\n");
+    // Without its mark the file would read differently when its first line starts with another.
+    QByteArray content = byteOrderMark ? QByteArray(kByteOrderMark) : QByteArray();
+    content += current.join("\r\n");
     content += "\r\n";
     if (!platform::writeFileAtomically(m_path, content))
         throw SettingsWriteError(m_path);

@@ -37,7 +37,9 @@ public:
 
 private:
     const QByteArrayList &lines() const;
-    static QByteArrayList load(const QString &path);
+    // The file's lines without the UTF-8 byte order mark, if any; `byteOrderMark` tells whether
+    // there was one, which a write keeps.
+    static QByteArrayList load(const QString &path, bool *byteOrderMark = nullptr);
 
     QString m_path;
     mutable QByteArrayList m_lines;

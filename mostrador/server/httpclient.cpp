@@ -1,10 +1,9 @@
 #include "httpclient.h"
 
 #include "formencoding.h"
+#include "httpanswer.h"
 #include "httperror.h"
 
-#include <QByteArrayList>
-#include <QStringDecoder>
 #include <chrono>
 #include <curl/curl.h>
 #include <mutex>
@@ -117,36 +116,6 @@ int onProgress(void *data, curl_off_t, curl_off_t downloaded, curl_off_t, curl_o
         return 1;
     }
     return 0;
-}
-
-// The charset parameter of a Content-Type value, unquoted; empty when there is none.
-QByteArray declaredCharset(const char *contentType)
-{
-    if (!contentType)
-        return {};
-    const QByteArrayList parts = QByteArray(contentType).split(';');
-    for (qsizetype i = 1; i < parts.size(); ++i) {
-        const qsizetype equals = parts[i].indexOf('=');
-        if (equals < 0 || parts[i].left(equals).trimmed().compare("charset", Qt::CaseInsensitive) != 0)
-            continue;
-        QByteArray charset = parts[i].mid(equals + 1).trimmed();
-        if (charset.size() >= 2 && charset.startsWith('"') && charset.endsWith('"'))
-            charset = charset.mid(1, charset.size() - 2);
-        return charset;
-    }
-    return {};
-}
-
-// HTTP/1.1's default for text is ISO-8859-1; so is an unknown character set, which loses no byte.
-QString decodeAnswer(const QByteArray &body, const char *contentType)
-{
-    const QByteArray charset = declaredCharset(contentType);
-    if (!charset.isEmpty()) {
-        QStringDecoder decoder(charset.constData());
-        if (decoder.isValid())
-            return decoder.decode(body);
-    }
-    return QString::fromLatin1(body);
 }
 
 } // namespace
@@ -284,16 +253,12 @@ QString HttpClient::post(const QString &url, const QStringList &form)
     long status = 0;
     curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
     if (status < 200 || status > 299) {
-        QString message = QString::fromLatin1(exchange.statusLine);
-        if (message.isEmpty())
-            message = QStringLiteral("HTTP status %1").arg(status);
         char *location = nullptr;
-        if (status >= 300 && status <= 399 && curl_easy_getinfo(easy, CURLINFO_REDIRECT_URL, &location) == CURLE_OK
-            && location)
-            message += QStringLiteral(" (redirect to %1 not followed)").arg(QString::fromUtf8(location));
-        throw HttpError(message);
+        if (status < 300 || status > 399 || curl_easy_getinfo(easy, CURLINFO_REDIRECT_URL, &location) != CURLE_OK)
+            location = nullptr;
+        throw HttpError(httpanswer::statusFailure(status, exchange.statusLine, location));
     }
     char *contentType = nullptr;
     curl_easy_getinfo(easy, CURLINFO_CONTENT_TYPE, &contentType);
-    return decodeAnswer(exchange.body, contentType);
+    return httpanswer::decodeBody(exchange.body, contentType);
 }

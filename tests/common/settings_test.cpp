@@ -135,6 +135,19 @@ TEST_F(SettingsTest, SavingChangesOnlyItsKeys)
     EXPECT_TRUE(content().contains("[CONNECTION]\r\nAUTOL=1\r\nIP_CONFIG=abc\r\n"));
 }
 
+TEST_F(SettingsTest, SavingKeepsTheByteOrderMark)
+{
+    // After a second mark the first line is no section header; it must not become one.
+    for (const QByteArray &mark : {QByteArray("\xEF\xBB\xBF"), QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF")}) {
+        const QByteArray before = mark + "[PRINTER_CONFIG]\r\nPAPER=1\r\n";
+        write(before);
+        const QString paper = IniFile(path()).readString(u"PRINTER_CONFIG", u"PAPER", QStringLiteral("none"));
+        IniFile(path()).writeInteger(u"CONNECTION", u"AUTOL", 1);
+        EXPECT_EQ(content(), before + "[CONNECTION]\r\nAUTOL=1\r\n") << mark.size();
+        EXPECT_EQ(IniFile(path()).readString(u"PRINTER_CONFIG", u"PAPER", QStringLiteral("none")), paper) << mark.size();
+    }
+}
+
 TEST_F(SettingsTest, CreatesMissingFileAndSections)
 {
     IniFile ini(path());
