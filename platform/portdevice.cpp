@@ -35,7 +35,7 @@ int PortDevice::open(const QString &path)
     // In a directory where everybody may create names (/tmp, the work directory) another user
     // could have put a link or a file of theirs under the port's name: the port would write
     // through it, with this user's rights, into whatever it points at. There only a name of this
-    // user's, or of the directory's owner, is opened, and never through a link.
+    // user's, or of the directory's owner, is opened, and never through a link of either kind.
     struct stat directory;
     const bool shared = directoryOf(name, directory) && (directory.st_mode & S_ISVTX) &&
                         (directory.st_mode & (S_IWGRP | S_IWOTH));
@@ -48,7 +48,8 @@ int PortDevice::open(const QString &path)
     int refused = 0;
     if (fstat(fd, &st) != 0)
         refused = errno;
-    else if (shared && st.st_uid != geteuid() && st.st_uid != directory.st_uid)
+    else if (shared && ((st.st_uid != geteuid() && st.st_uid != directory.st_uid) ||
+                        (S_ISREG(st.st_mode) && st.st_nlink != 1))) // a hard link to any file of this user's
         refused = EACCES;
     else if (S_ISREG(st.st_mode) && ftruncate(fd, 0) != 0) // emptied only once known to be ours
         refused = errno;

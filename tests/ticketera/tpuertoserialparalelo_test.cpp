@@ -109,16 +109,17 @@ TEST(TPuertoSerialParalelo, InADirectoryEveryoneWritesOnlyTheUsersOwnNameIsOpene
     const struct {
         const char *name;
         mode_t directoryMode;
-        bool link;           // the name is a link to the victim; else the victim itself
+        char link;           // the name is a 's'ymbolic or 'h'ard link to the victim; 0: the victim itself
         uid_t owner;         // of the name
         int code;            // 0: opened
         QByteArray expected; // in the victim afterwards
     } rows[] = {
-        {"a link another user planted", 01777, true, kNobody, ELOOP, "kept"},
-        {"a link even of this user's", 01777, true, 0, ELOOP, "kept"},
-        {"another user's file", 01777, false, kNobody, EACCES, "kept"},
-        {"the user's own file", 01777, false, 0, 0, "uno\r\n"},
-        {"a link in a directory only its owner writes", 0755, true, 0, 0, "uno\r\n"},
+        {"a link another user planted", 01777, 's', kNobody, ELOOP, "kept"},
+        {"a link even of this user's", 01777, 's', 0, ELOOP, "kept"},
+        {"a second name of a file of this user's", 01777, 'h', 0, EACCES, "kept"},
+        {"another user's file", 01777, 0, kNobody, EACCES, "kept"},
+        {"the user's own file", 01777, 0, 0, 0, "uno\r\n"},
+        {"a link in a directory only its owner writes", 0755, 's', 0, 0, "uno\r\n"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
@@ -132,8 +133,10 @@ TEST(TPuertoSerialParalelo, InADirectoryEveryoneWritesOnlyTheUsersOwnNameIsOpene
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("kept");
         file.close();
-        if (row.link)
+        if (row.link == 's')
             ASSERT_TRUE(QFile::link(victim, port));
+        if (row.link == 'h')
+            ASSERT_EQ(link(QFile::encodeName(victim).constData(), QFile::encodeName(port).constData()), 0);
         ASSERT_EQ(lchown(QFile::encodeName(port).constData(), row.owner, row.owner), 0);
 
         TPuertoSerialParalelo writer;
