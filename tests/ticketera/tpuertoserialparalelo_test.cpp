@@ -133,10 +133,11 @@ TEST(TPuertoSerialParalelo, InADirectoryEveryoneWritesOnlyTheUsersOwnNameIsOpene
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("kept");
         file.close();
-        if (row.link == 's')
+        if (row.link == 's') {
             ASSERT_TRUE(QFile::link(victim, port));
-        if (row.link == 'h')
+        } else if (row.link == 'h') {
             ASSERT_EQ(link(QFile::encodeName(victim).constData(), QFile::encodeName(port).constData()), 0);
+        }
         ASSERT_EQ(lchown(QFile::encodeName(port).constData(), row.owner, row.owner), 0);
 
         TPuertoSerialParalelo writer;
@@ -146,7 +147,8 @@ TEST(TPuertoSerialParalelo, InADirectoryEveryoneWritesOnlyTheUsersOwnNameIsOpene
             writer.cerrarPuerto();
             EXPECT_EQ(row.code, 0);
         } catch (const InputOutputError &e) {
-            EXPECT_EQ(e.code(), row.code);
+            // Where the kernel protects links in sticky directories, it refuses another user's first.
+            EXPECT_TRUE(e.code() == row.code || (row.code == ELOOP && row.owner != 0 && e.code() == EACCES)) << e.code();
         }
         QFile written(row.link ? victim : port);
         ASSERT_TRUE(written.open(QIODevice::ReadOnly));
