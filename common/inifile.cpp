@@ -9,6 +9,7 @@
 
 #include <QFile>
 #include <QStringDecoder>
+#include <algorithm>
 #include <mutex>
 #include <optional>
 
@@ -175,7 +176,10 @@ void IniFile::writeString(QStringView section, QStringView key, const QString &v
     // Another writer may have changed the file since it was read: start from what is there now.
     bool byteOrderMark = false;
     QByteArrayList current = load(m_path, &byteOrderMark);
-    const QByteArray entry = key.toUtf8() + '=' + value.toUtf8();
+    // A line break in the value would end its line and start another, which would read as keys
+    // and sections of its own: the value stops where its line would.
+    const auto lineEnd = std::find_if(value.cbegin(), value.cend(), [](QChar c) { return c == u'\r' || c == u'\n'; });
+    const QByteArray entry = key.toUtf8() + '=' + QStringView(value.cbegin(), lineEnd).toUtf8();
     const Location where = locate(current, section, key);
     if (where.key >= 0) {
         current[where.key] = entry;

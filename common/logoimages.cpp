@@ -4,12 +4,13 @@
 #include "filewriteerror.h"
 #include "imageformaterror.h"
 #include "picturedecoders.h"
+#include "regularfile.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 #include <algorithm>
+#include <cerrno>
 #include <new>
 
 namespace {
@@ -19,18 +20,17 @@ constexpr qint64 kMaxFileSize = 64 * 1024 * 1024;
 
 QByteArray readPictureFile(const QString &path)
 {
-    const QFileInfo info(path);
-    if (!info.isFile())
+    QByteArray bytes;
+    switch (const int code = platform::readRegularFile(path, kMaxFileSize, &bytes)) {
+    case 0:
+        return bytes;
+    case EINVAL:
         throw ImageFormatError(QStringLiteral("%1 no es un fichero").arg(path));
-    if (info.size() > kMaxFileSize)
+    case EFBIG:
         throw ImageFormatError(QStringLiteral("%1 es demasiado grande").arg(path));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw ImageFormatError(QStringLiteral("No se puede leer %1: %2").arg(path, file.errorString()));
-    QByteArray bytes = file.read(kMaxFileSize + 1);
-    if (bytes.size() > kMaxFileSize)
-        throw ImageFormatError(QStringLiteral("%1 es demasiado grande").arg(path));
-    return bytes;
+    default:
+        throw ImageFormatError(QStringLiteral("No se puede leer %1: %2").arg(path, qt_error_string(code)));
+    }
 }
 
 using Decoder = QImage (*)(const QByteArray &);

@@ -24,8 +24,9 @@ QList<QByteArray> commandLine(const QByteArray &program)
     if (geteuid() == 0)
         return {program};
     // pkexec runs the program itself, so that the polkit action naming its path applies: that
-    // action keeps the display and asks for an administrator's password.
-    return {"pkexec", program};
+    // action keeps the display and asks for an administrator's password. The system's own
+    // pkexec, not the first one the user's PATH names, which could ask for that password too.
+    return {"/usr/bin/pkexec", program};
 }
 
 bool waitSlice(int pidfd)
@@ -60,7 +61,7 @@ int runElevatedAndWait(const QString &program, const std::function<void()> &star
     argv << nullptr;
 
     pid_t pid;
-    if (posix_spawnp(&pid, argv.first(), nullptr, nullptr, argv.data(), environ) != 0)
+    if (posix_spawn(&pid, argv.first(), nullptr, nullptr, argv.data(), environ) != 0)
         return -1;
     if (started)
         started();

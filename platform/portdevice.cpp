@@ -9,6 +9,17 @@
 #include <unistd.h>
 
 namespace platform {
+namespace {
+
+// The directory that holds `path`, as the open would find it; false when it cannot be looked at.
+bool directoryOf(const QByteArray &path, struct stat &st)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    const QByteArray directory = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
+    return stat(directory.constData(), &st) == 0;
+}
+
+} // namespace
 
 PortDevice::~PortDevice()
 {
@@ -20,16 +31,36 @@ int PortDevice::open(const QString &path)
 {
     if (m_fd >= 0)
         close();
+    const QByteArray name = QFile::encodeName(path);
+    // In a directory where everybody may create names (/tmp, the work directory) another user
+    // could have put a link or a file of theirs under the port's name: the port would write
+    // through it, with this user's rights, into whatever it points at. There only a name of this
+    // user's, or of the directory's owner, is opened, and never through a link of either kind.
+    struct stat directory;
+    const bool shared = directoryOf(name, directory) && (directory.st_mode & S_ISVTX) &&
+                        (directory.st_mode & (S_IWGRP | S_IWOTH));
     // Non-blocking only while opening: a serial line without carrier must not hang the open.
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
+    const int fd = ::open(name.constData(),
+                          O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (shared ? O_NOFOLLOW : 0), 0666);
     if (fd < 0)
         return errno;
+    struct stat st;
+    int refused = 0;
+    if (fstat(fd, &st) != 0)
+        refused = errno;
+    else if (shared && ((st.st_uid != geteuid() && st.st_uid != directory.st_uid) ||
+                        (S_ISREG(st.st_mode) && st.st_nlink != 1))) // a hard link to any file of this user's
+        refused = EACCES;
+    else if (S_ISREG(st.st_mode) && ftruncate(fd, 0) != 0) // emptied only once known to be ours
+        refused = errno;
+    if (refused) {
+        ::close(fd);
+        return refused;
+    }
     const int flags = fcntl(fd, F_GETFL);
     if (flags >= 0)
         fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    struct stat st;
-    m_characterDevice = fstat(fd, &st) == 0 && S_ISCHR(st.st_mode);
+    m_characterDevice = S_ISCHR(st.st_mode);
     struct termios tio;
     if (m_characterDevice && tcgetattr(fd, &tio) == 0 && (tio.c_oflag & OPOST)) {
         tio.c_oflag &= ~OPOST;

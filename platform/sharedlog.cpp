@@ -12,7 +12,9 @@ namespace platform {
 namespace {
 
 // Opens a regular file for `access`, creating it with mode 0666 when it is missing, and reads
-// its status into `st`. Never follows a link, and never blocks on a FIFO planted in its place.
+// its status into `st`. Never follows a link, never blocks on a FIFO planted in its place, and
+// never writes into a file that has another name too: in the shared directory that could be a
+// hard link to a file of whoever runs the program (root's Configuracion included).
 int openShared(const QByteArray &path, int access, struct stat &st)
 {
     const int flags = access | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
@@ -24,7 +26,7 @@ int openShared(const QByteArray &path, int access, struct stat &st)
         else if (errno == EEXIST)
             fd = open(path.constData(), flags); // another program made it meanwhile
     }
-    if (fd >= 0 && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+    if (fd >= 0 && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1)) {
         close(fd);
         return -1;
     }

@@ -1,7 +1,9 @@
 #include "pictureobject.h"
 
 #include "imageformaterror.h"
+#include "regularfile.h"
 
+#include <QBuffer>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
@@ -18,7 +20,13 @@ void PictureObject::loadFromFile(const QString &path)
     const QByteArray format = QFileInfo(path).suffix().toLower().toLatin1();
     if (format.isEmpty() || !QImageReader::supportedImageFormats().contains(format))
         throw ImageFormatError(QStringLiteral("Extensión de imagen desconocida: %1").arg(path));
-    QImageReader reader(path, format);
+    // The name comes from the settings or the print string: only a regular file is read.
+    QByteArray bytes;
+    if (const int code = platform::readRegularFile(path, kMaxFileSize, &bytes))
+        throw ImageFormatError(QStringLiteral("No se puede leer la imagen %1: %2").arg(path, qt_error_string(code)));
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format);
     reader.setDecideFormatFromContent(false);
     QImage loaded = reader.read();
     if (loaded.isNull())

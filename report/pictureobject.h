@@ -16,8 +16,12 @@ public:
     void paint(QPainter &painter, const QRectF &area, double scale) const override;
     bool paintsNothing() const override { return picture.isNull(); }
 
+    // Far beyond any logo; a larger file is not read at all.
+    static constexpr qint64 kMaxFileSize = 64 * 1024 * 1024;
+
     // The decoder follows the file's extension; raises ImageFormatError when the file is
-    // missing, of an unknown kind or not decodable as its extension says.
+    // missing, not a regular file, larger than kMaxFileSize, of an unknown kind or not
+    // decodable as its extension says.
     void loadFromFile(const QString &path);
 
     QImage picture;

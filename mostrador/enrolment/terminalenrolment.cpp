@@ -3,6 +3,7 @@
 #include "addressbook.h"
 #include "credentialskey.h"
 #include "httpclient.h"
+#include "logtext.h"
 #include "mostradorstate.h"
 #include "processhelpers.h"
 #include "registrykey.h"
@@ -97,7 +98,7 @@ bool TerminalEnrolment::guardarInformacionUsuario(int tipoConexion, MostradorSta
         const QString answer = darAltaUsuario(url, state.Usuario, state.Contrasenya, state.DD);
         if (answer.left(kSuccessSentence.size()) != kSuccessSentence) {
             showBox(MessageBoxes::Icon::Error, answer);
-            log(QStringLiteral("ERROR_VOLUMENHD: Respuesta de URL activacion de usuario : ") + answer);
+            log(QStringLiteral("ERROR_VOLUMENHD: Respuesta de URL activacion de usuario : ") + logText(answer));
         } else {
             log(QStringLiteral("Respuesta de URL correcta"));
             log(QStringLiteral("Se guarda informacion de usuario en el registro de windows"));
@@ -131,7 +132,7 @@ bool TerminalEnrolment::guardarCredenciales(const ConfigurationWindow::Entries &
         credentialskey::writeString(key, credentialskey::kPassword, encipher(entries.contrasenya));
         result = true;
         showBox(MessageBoxes::Icon::Information, answer);
-        log(QStringLiteral("Respuesta de URL activacion de usuario : ") + answer);
+        log(QStringLiteral("Respuesta de URL activacion de usuario : ") + logText(answer));
     } catch (const ZelvoraError &failure) {
         showBox(MessageBoxes::Icon::Error,
                 QStringLiteral("Error al registrar usuario. Ejecute la aplicación con permisos de administrador"));
@@ -156,7 +157,7 @@ QString TerminalEnrolment::darAltaUsuario(const QString &url, const QString &usu
         answer = UrlEncodedText::decode(client.post(url, form));
     } catch (const ZelvoraError &failure) {
         showBox(MessageBoxes::Icon::Error, QStringLiteral("Error en la activación de usuario. ERROR: ") + failure.message());
-        log(QStringLiteral("ERROR_VOLUMENHD: Error en la activación de usuario. ERROR: ") + failure.message());
+        log(QStringLiteral("ERROR_VOLUMENHD: Error en la activación de usuario. ERROR: ") + logText(failure.message()));
         answer.clear();
     }
     return answer;

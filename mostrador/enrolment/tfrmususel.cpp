@@ -16,7 +16,6 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -275,8 +274,11 @@ void TFrmUsuSel::becomeActive()
         CBFicheroLogotipo->setChecked(true);
         BTFicheroLogotipo->setEnabled(true);
         EFicheroLogotipo->setText(stored.ficheroLogo);
-        QImageReader reader(stored.ficheroLogo);
-        setPreview(reader.read());
+        // The settings file is the terminal users' to write, and Configuracion runs as root: the
+        // stored logo goes through the same strict readers as a picture chosen here.
+        QImage picture;
+        cargarImagen(stored.ficheroLogo, picture, QRect(), false);
+        setPreview(picture);
     } else if (impresionSoloTexto) {
         CBFicheroLogotipo->setChecked(false);
         CBFicheroLogotipo->setEnabled(false);

@@ -3,6 +3,7 @@
 #include "addressbook.h"
 #include "httpclient.h"
 #include "httperror.h"
+#include "logtext.h"
 #include "storedserveraddress.h"
 
 namespace {
@@ -68,7 +69,7 @@ int consultarTipoConexion(HttpClient &IdHTTP1, const QString &dirApp, MostradorL
                 IdHTTP1.post(url, {QString()});
                 break;
             } catch (const HttpError &e) {
-                logSwitches.logGeneral(row.onFailure + e.message());
+                logSwitches.logGeneral(row.onFailure + logText(e.message()));
             }
         }
         logSwitches.logGeneral(QStringLiteral("Fin de consultar el tipo de conexion. Tipo conexion a usar: ") +

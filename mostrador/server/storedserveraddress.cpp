@@ -3,6 +3,7 @@
 #include "addressbook.h"
 #include "escribirlog.h"
 #include "inifile.h"
+#include "logtext.h"
 #include "stringcipher.h"
 
 #include <QRegularExpression>
@@ -64,7 +65,11 @@ QString leerIpConfig(const QString &directory, const QString &fileName)
     if (stored.isEmpty())
         return {};
     const QString address = encriptarXor(fromStoredForm(stored), QStringLiteral("D"), kCipherKey);
-    escribirLog(QStringLiteral("IP desencriptada: ") + address);
+    escribirLog(QStringLiteral("IP desencriptada: ") + logText(address));
+    // No address holds a control character: such a value was put there by other means, and would
+    // carry its line breaks into every log line and URL made from it.
+    if (logText(address) != address)
+        return {};
     return address;
 }
 
@@ -72,7 +77,7 @@ void guardarIpConfig(const QString &directory, const QString &fileName, const QS
 {
     if (address.isEmpty())
         return;
-    escribirLog(QStringLiteral("IP antes de encriptar: ") + address);
+    escribirLog(QStringLiteral("IP antes de encriptar: ") + logText(address));
     IniFile(directory + fileName)
         .writeString(kSection, kKey, toStoredForm(encriptarXor(address, QStringLiteral("E"), kCipherKey)));
 }

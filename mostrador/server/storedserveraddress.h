@@ -7,7 +7,7 @@
 // The server address kept enciphered as "IP_CONFIG" of section "CONNECTION" in the settings
 // file. Both operations log their line whatever the log switches say.
 
-// The stored address, or empty when none is stored.
+// The stored address, or empty when none is stored or the stored text holds a control character.
 QString leerIpConfig(const QString &directory, const QString &fileName);
 // Stores `address` unless it is empty; raises SettingsWriteError when the file cannot be written.
 void guardarIpConfig(const QString &directory, const QString &fileName, const QString &address);

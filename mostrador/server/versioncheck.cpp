@@ -3,6 +3,7 @@
 #include "httpclient.h"
 #include "httperror.h"
 #include "integertext.h"
+#include "logtext.h"
 #include "processhelpers.h"
 #include "storedserveraddress.h"
 
@@ -43,7 +44,7 @@ bool comprobarActualizaciones(const QString &dirApp, MostradorLogSwitches logSwi
         const QString answer = client.post(url, {QString()});
         if (!answer.isEmpty()) {
             server = firstAndThird(answer);
-            logSwitches.logGeneral(QStringLiteral("Respuesta de la version de Mostrador del servidor:") + server);
+            logSwitches.logGeneral(QStringLiteral("Respuesta de la version de Mostrador del servidor:") + logText(server));
             if (const std::optional<int> number = parseInteger(server))
                 result = n < *number;
             else
@@ -53,7 +54,7 @@ bool comprobarActualizaciones(const QString &dirApp, MostradorLogSwitches logSwi
         logSwitches.logGeneral(failure);
     }
     if (result)
-        logSwitches.logMilestone(QStringLiteral("Es necesario actualizar Mostrador a la nueva version:") + server);
+        logSwitches.logMilestone(QStringLiteral("Es necesario actualizar Mostrador a la nueva version:") + logText(server));
     logSwitches.logGeneral(QStringLiteral("Fin de la comprobacion de actualizaciones "));
     return result;
 }

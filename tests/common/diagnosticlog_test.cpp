@@ -1,5 +1,6 @@
 #include "codepage.h"
 #include "diagnosticlog.h"
+#include "logtext.h"
 #include "regionalsettings.h"
 
 #include <QDir>
@@ -51,6 +52,22 @@ TEST(DiagnosticLogPrefix, FollowsTheFixedPattern)
               QStringLiteral("[05/") + platform::abbreviatedMonthName(3) + QStringLiteral("/2014, 09:07::03-045] "));
     EXPECT_EQ(DiagnosticLog::linePrefix(QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59, 999))).right(17),
               QStringLiteral(", 23:59::59-999] "));
+}
+
+TEST(LogText, OutsideTextNeverStartsALineNorDrivesATerminal)
+{
+    const struct {
+        QString outside;
+        QString logged;
+    } rows[] = {
+        {QStringLiteral("LIB&1&0&0&&0&&1RECARGA 10,00 \u20AC\tok"), QStringLiteral("LIB&1&0&0&&0&&1RECARGA 10,00 \u20AC\tok")},
+        {QStringLiteral("a\r\n[05/Dic/2026, 09:07::03-045] forged"), QStringLiteral("a%0D%0A[05/Dic/2026, 09:07::03-045] forged")},
+        {QStringLiteral("\x1B]2;title\x07\x1B[2J"), QStringLiteral("%1B]2;title%07%1B[2J")},
+        {QString(QChar(0)) + u'\x7F' + QChar(0x9B) + QChar(0xA0), QStringLiteral("%00%7F%9B\u00A0")},
+        {QStringLiteral("100%"), QStringLiteral("100%")},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(logText(row.outside), row.logged) << row.logged.toStdString();
 }
 
 TEST_F(DiagnosticLogTest, CreatesTheSharedDirectoryAndWritesCodePageLines)
@@ -173,6 +190,15 @@ TEST_F(DiagnosticLogTest, UsersShareTheWorkDirectoryButNoUserCanRedirectAnother)
              ASSERT_EQ(lchown(QFile::encodeName(logPath()).constData(), kFirst, kFirst), 0);
          },
          {}, {}},
+        {"a hard link planted where the log goes gets no line either", 0, 01777,
+         [&] {
+             write(victim, "mine\n");
+             ASSERT_EQ(chown(QFile::encodeName(victim).constData(), kSecond, kSecond), 0);
+             ASSERT_EQ(chmod(QFile::encodeName(victim).constData(), 0666), 0);
+             // As root: the kernel's protected_hardlinks keeps a user from doing this.
+             ASSERT_EQ(link(QFile::encodeName(victim).constData(), QFile::encodeName(logPath()).constData()), 0);
+         },
+         {"mine"}, {}},
         {"another user's work directory gets no line", kFirst, 01777, [] {}, {}, {}},
         {"nor one without the sticky bit", 0, 0777, [] {}, {}, {}},
         {"the user's own directory does", kSecond, 0755, [] {}, {"writer B line 0 \r"}, {}},

@@ -173,7 +173,8 @@ TEST_F(LogoImagesTest, OnlyRegularFilesAreRead)
 {
     ASSERT_EQ(mkfifo(QFile::encodeName(path(QStringLiteral("fifo.png"))).constData(), 0600), 0);
     ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("folder.bmp"))));
-    for (const char *name : {"fifo.png", "folder.bmp", "missing.jpg"}) {
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), path(QStringLiteral("device.jpg"))));
+    for (const char *name : {"fifo.png", "folder.bmp", "missing.jpg", "device.jpg"}) {
         QImage destination;
         EXPECT_FALSE(cargarImagen(path(QString::fromLatin1(name)), destination, kBox, true)) << name;
     }

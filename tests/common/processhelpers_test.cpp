@@ -133,6 +133,29 @@ TEST(ProcessHelpers, ElevatedStartRunsOnlyWhatNobodyButRootCanChange)
                   QLatin1String(notRoots) + QStringLiteral("\n-1\n"));
 }
 
+TEST(ProcessHelpers, ElevationIsNeverAskedOfAProgramTheUsersPathNames)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "the program is made root's as root";
+    // A "pkexec" of the user's own, first in their PATH, could ask for the administrator's password.
+    QTemporaryDir trusted;
+    chmod(QFile::encodeName(trusted.path()).constData(), 0755);
+    const QString program = script(trusted, "exit 3\n");
+    QTemporaryDir bin;
+    chmod(QFile::encodeName(bin.path()).constData(), 0777);
+    const QString marker = bin.filePath(QStringLiteral("asked"));
+    QFile::rename(script(bin, "touch '" + QFile::encodeName(marker) + "'\nexit 3\n"), bin.filePath(QStringLiteral("pkexec")));
+    QProcess probe;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("PATH"), bin.path() + QStringLiteral(":/usr/bin:/bin"));
+    probe.setProcessEnvironment(environment);
+    probe.start(QStringLiteral("/usr/bin/setpriv"), {QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
+                                                     QStringLiteral("--clear-groups"), QStringLiteral(ELEVATED_PROBE_PATH), program});
+    ASSERT_TRUE(probe.waitForFinished(30000));
+    EXPECT_FALSE(QFile::exists(marker));
+    EXPECT_EQ(QString::fromLocal8Bit(probe.readAllStandardOutput()), QStringLiteral("-1\n"));
+}
+
 TEST(ProcessHelpers, VolumeSerialNamesTheFilesystemOfTheCurrentDirectory)
 {
     // What the system says of the filesystem: the start of its UUID, else its two id words

@@ -42,7 +42,8 @@ TEST_F(RegistryKeyTest, EverySixteenBitCodeComesBackInNamesAndValues)
     for (int code = 0; code <= 0xFFFF; ++code)
         every += QChar(char16_t(code));
     const QString names[] = {QString(), QStringLiteral("URL Protocol"), QStringLiteral("a\"b\\c=d@"), every.mid(0, 300),
-                             every.mid(0xD800, 300), QStringLiteral("mu")};
+                             every.mid(0xD800, 300), QStringLiteral("mu"),
+                             QStringLiteral("u\"\r\n\"mp\"=\"forged")}; // would read as a second value
     {
         RegistryKey key(hive());
         ASSERT_EQ(key.create(QStringLiteral("ZVR")), 0);

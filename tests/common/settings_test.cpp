@@ -148,6 +148,23 @@ TEST_F(SettingsTest, SavingKeepsTheByteOrderMark)
     }
 }
 
+TEST_F(SettingsTest, AValueCannotAddLinesOfItsOwn)
+{
+    // A picture's file name may hold line breaks; it must not bring a section or a key along.
+    TConfigSys config;
+    config.indiceImpresora = QStringLiteral("0");
+    config.ficheroLogo = QStringLiteral("/tmp/a\n[CONNECTION]\r\nIP_CONFIG=\\_\\AOE");
+    config.puerto = QStringLiteral("COM3\rIMPRIMIRPUERTO=1");
+    guardarConfigSys(dir(), QStringLiteral("Ticketera.ini"), config);
+    EXPECT_FALSE(content().contains("CONNECTION"));
+    EXPECT_FALSE(content().contains("IMPRIMIRPUERTO=1"));
+    TConfigSysMostrador read = sample();
+    leerConfigSys(dir(), QStringLiteral("Ticketera.ini"), read);
+    EXPECT_EQ(read.ficheroLogo, QStringLiteral("/tmp/a"));
+    EXPECT_EQ(read.puerto, QStringLiteral("COM3"));
+    EXPECT_FALSE(read.imprimirPuerto);
+}
+
 TEST_F(SettingsTest, CreatesMissingFileAndSections)
 {
     IniFile ini(path());

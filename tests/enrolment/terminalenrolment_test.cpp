@@ -122,6 +122,9 @@ TEST_F(TerminalEnrolmentTest, TheServersAnswerDecidesAndTheBoxesFollowInOrder)
         {"text/html: a redirect", {"--status", "302", "--redirect", "{http}/volumenhd/otra"}, false, false, false,
          {{Icon::Error, kRequestFailed + QStringLiteral("HTTP/1.1 302 Found (redirect to http://127.0.0.1:…")},
           {Icon::Error, QString()}}},
+        {"text/html: a refusal that would add a line of its own to the log",
+         {"--body", "No%0D%0A[05/Dic/2026, 09:07::03-045] Respuesta de URL correcta"}, false, false, false,
+         {{Icon::Error, QStringLiteral("No\r\n[05/Dic/2026, 09:07::03-045] Respuesta de URL correcta")}}},
         {"no server", {}, true, false, false, {{Icon::Error, kRequestFailed + u'…'}, {Icon::Error, QString()}}},
         {"text/html: the sentence, into a key with its protocol values", {}, false, true, true,
          {{Icon::Information, kSentence}}},
@@ -191,8 +194,11 @@ TEST_F(TerminalEnrolmentTest, TheServersAnswerDecidesAndTheBoxesFollowInOrder)
         EXPECT_TRUE(lines.contains(
             QStringLiteral("Se recoge la Ip de conexion del fichero INIhttp://127.0.0.1:%1/volumenhd/volumenhd").arg(port)));
         const QString refusal = QStringLiteral("ERROR_VOLUMENHD: Respuesta de URL activacion de usuario : ") +
-                                (boxes.boxes.isEmpty() ? QString() : boxes.boxes.last().text);
+                                (boxes.boxes.isEmpty() ? QString() : boxes.boxes.last().text)
+                                    .replace(u'\r', QStringLiteral("%0D"))
+                                    .replace(u'\n', QStringLiteral("%0A"));
         EXPECT_EQ(lines.contains(CodePage::toUnicode(CodePage::fromUnicode(refusal))), !row.enrolled);
+        EXPECT_EQ(lines.contains(QStringLiteral("Respuesta de URL correcta")), row.enrolled);
         EXPECT_EQ(lines.last(), QStringLiteral("Fin guardar la informacion de impresion y usuario"));
     }
 }

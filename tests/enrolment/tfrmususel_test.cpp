@@ -17,6 +17,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -376,6 +377,24 @@ TEST_F(TFrmUsuSelTest, StoredSettingsComeBackWheneverTheWindowBecomesActive)
         EXPECT_EQ(shown(), (QList<std::pair<Icon, QString>>{{Icon::Warning, QStringLiteral("Debe introducir una contraseña")}}));
         expectStored("after the box");
         EXPECT_EQ(window->EdtUsu->text(), QStringLiteral("usuario"));
+    }
+}
+
+TEST_F(TFrmUsuSelTest, AStoredLogoThatIsNoFileShowsNoPicture)
+{
+    // The settings are the terminal users' to write; the window may run as root. Neither a FIFO
+    // (a reader would wait for it forever) nor a device is read.
+    const QString fifo = appDir() + QStringLiteral("fifo.bmp");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString &stored : {fifo, QStringLiteral("/dev/zero")}) {
+        SCOPED_TRACE(stored.toStdString());
+        config = TConfigSysMostrador();
+        config.indiceImpresora = QStringLiteral("1");
+        config.tipoPapel = QStringLiteral("1");
+        config.ficheroLogo = stored;
+        open(true);
+        EXPECT_EQ(window->EFicheroLogotipo->text(), stored);
+        EXPECT_TRUE(window->ImagenLogotipo->pixmap().isNull());
     }
 }
 

@@ -10,9 +10,11 @@
 #include "textobject.h"
 #include "userdatasource.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace report;
 
@@ -318,8 +320,11 @@ TEST(Report, PicturesLoadByExtensionAndDrawCentredAtTheirSize)
     QFile::copy(png, dir.path() + QStringLiteral("/disguised.bmp"));
     QFile::copy(png, dir.path() + QStringLiteral("/logo.lpf"));
 
+    // Names from the settings or the print string: a FIFO would hold the reader forever.
+    ASSERT_EQ(mkfifo(QFile::encodeName(dir.path() + QStringLiteral("/fifo.png")).constData(), 0600), 0);
+    QDir().mkpath(dir.path() + QStringLiteral("/folder.bmp"));
     PictureObject picture(QStringLiteral("p"));
-    for (const char *bad : {"/disguised.bmp", "/logo.lpf", "/missing.png"})
+    for (const char *bad : {"/disguised.bmp", "/logo.lpf", "/missing.png", "/fifo.png", "/folder.bmp"})
         EXPECT_THROW(picture.loadFromFile(dir.path() + QLatin1String(bad)), ImageFormatError) << bad;
     picture.loadFromFile(png);
     EXPECT_EQ(picture.picture.size(), QSize(40, 30));

@@ -92,6 +92,16 @@ TEST_F(StoredServerAddressTest, EveryAddressReadsBackExactly)
     }
 }
 
+TEST_F(StoredServerAddressTest, AStoredAddressWithALineBreakIsNoAddress)
+{
+    // Put there by hand or by another program: it would carry its line break into the log and
+    // into every request line made from it.
+    write(QStringLiteral("10.0.0.1/x HTTP/1.1\r\nHost: elsewhere"));
+    takeLog();
+    EXPECT_TRUE(read().isEmpty());
+    EXPECT_EQ(takeLog(), QStringList{"IP desencriptada: 10.0.0.1/x HTTP/1.1%0D%0AHost: elsewhere"});
+}
+
 TEST(ServerAddressShape, OnlyAHostWithAnOptionalPort)
 {
     const struct {

@@ -166,3 +166,14 @@ TEST_F(PrintStringReaderTest, LogsEachLineRead)
                              "] LINEA AFTER BARCODE TICKET A\xD1" "ADIDA 2 - FORMATO: 0: CONTENIDO: Gracias\r\n"})
         EXPECT_TRUE(text.contains(line)) << line;
 }
+
+TEST_F(PrintStringReaderTest, LineTextsCannotForgeALogLine)
+{
+    readAll(QStringLiteral("LIB&1&0&0&&0&&1a\r\n[05/Dic/2026, 09:07::03-045] forged\x1B[2J"));
+    QFile log(m_dir.path() + QStringLiteral("/Ticketera.log"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QByteArray text = log.readAll();
+    EXPECT_TRUE(text.contains("] Ultima Linea leida: a%0D%0A[05/Dic/2026, 09:07::03-045] forged%1B[2J\r\n"));
+    EXPECT_FALSE(text.contains("\n[05/Dic"));
+    EXPECT_FALSE(text.contains('\x1B'));
+}

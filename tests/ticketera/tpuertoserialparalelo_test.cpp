@@ -2,10 +2,13 @@
 #include "pseudoterminal.h"
 #include "tpuertoserialparalelo.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <cerrno>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 TEST(PortNames, ResolveToDevices)
 {
@@ -95,5 +98,60 @@ TEST(TPuertoSerialParalelo, FailuresCarryTheSystemError)
             EXPECT_EQ(e.code(), c.code) << c.name;
             EXPECT_EQ(e.className(), QStringLiteral("InputOutputError"));
         }
+    }
+}
+
+TEST(TPuertoSerialParalelo, InADirectoryEveryoneWritesOnlyTheUsersOwnNameIsOpened)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to leave a file of another user";
+    constexpr uid_t kNobody = 65534;
+    const struct {
+        const char *name;
+        mode_t directoryMode;
+        char link;           // the name is a 's'ymbolic or 'h'ard link to the victim; 0: the victim itself
+        uid_t owner;         // of the name
+        int code;            // 0: opened
+        QByteArray expected; // in the victim afterwards
+    } rows[] = {
+        {"a link another user planted", 01777, 's', kNobody, ELOOP, "kept"},
+        {"a link even of this user's", 01777, 's', 0, ELOOP, "kept"},
+        {"a second name of a file of this user's", 01777, 'h', 0, EACCES, "kept"},
+        {"another user's file", 01777, 0, kNobody, EACCES, "kept"},
+        {"the user's own file", 01777, 0, 0, 0, "uno\r\n"},
+        {"a link in a directory only its owner writes", 0755, 's', 0, 0, "uno\r\n"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        QTemporaryDir base;
+        const QString shared = base.filePath(QStringLiteral("shared"));
+        ASSERT_TRUE(QDir().mkpath(shared));
+        ASSERT_EQ(chmod(QFile::encodeName(shared).constData(), row.directoryMode), 0);
+        const QString victim = base.filePath(QStringLiteral("victim"));
+        const QString port = shared + QStringLiteral("/port.txt");
+        QFile file(row.link ? victim : port);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("kept");
+        file.close();
+        if (row.link == 's') {
+            ASSERT_TRUE(QFile::link(victim, port));
+        } else if (row.link == 'h') {
+            ASSERT_EQ(link(QFile::encodeName(victim).constData(), QFile::encodeName(port).constData()), 0);
+        }
+        ASSERT_EQ(lchown(QFile::encodeName(port).constData(), row.owner, row.owner), 0);
+
+        TPuertoSerialParalelo writer;
+        try {
+            EXPECT_EQ(writer.abrirPuerto(port), 1);
+            writer.escribirPuerto(QStringLiteral("uno"));
+            writer.cerrarPuerto();
+            EXPECT_EQ(row.code, 0);
+        } catch (const InputOutputError &e) {
+            // Where the kernel protects links in sticky directories, it refuses another user's first.
+            EXPECT_TRUE(e.code() == row.code || (row.code == ELOOP && row.owner != 0 && e.code() == EACCES)) << e.code();
+        }
+        QFile written(row.link ? victim : port);
+        ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+        EXPECT_EQ(written.readAll(), row.expected);
     }
 }

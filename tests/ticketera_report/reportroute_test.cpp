@@ -15,7 +15,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -288,6 +290,39 @@ TEST_F(ReportRouteTest, ProviderLogoCopyLeftBehindIsShownThenRemoved)
     EXPECT_FALSE(QFile::exists(workDir() + QStringLiteral("/PRV.bmp")));
     expectLog({"] ERROR INFORME - Preparacion interrumpida. Clase de error: ImageFormatError Mensaje del error: ",
                "] ERROR EXCEPTION- Clase de error: ImageFormatError Mensaje del error: "});
+}
+
+TEST_F(ReportRouteTest, ProviderLogoCopyPlantedByAnotherUserIsNotShown)
+{
+    // The work directory is every user's: what another user put under the copy's name is theirs.
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to leave a file of another user";
+    const QString planted = workDir() + QStringLiteral("/PRV.bmp");
+    const QString elsewhere = m_dir.path() + QStringLiteral("/elsewhere.bmp");
+    const struct {
+        const char *name;
+        std::function<void()> plant;
+    } rows[] = {
+        {"a link to a picture elsewhere", [&] { QFile::link(elsewhere, planted); }},
+        {"another user's picture", [&] {
+             write(planted, blackBmp(80, 25));
+             ASSERT_EQ(chown(QFile::encodeName(planted).constData(), 65534, 65534), 0);
+         }},
+        {"a second name of a picture elsewhere",
+         [&] { ASSERT_EQ(link(QFile::encodeName(elsewhere).constData(), QFile::encodeName(planted).constData()), 0); }},
+    };
+    write(appDir() + QStringLiteral("resources/PRV.lpf"), blackBmp(80, 40));
+    write(elsewhere, blackBmp(80, 25));
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        row.plant();
+        run(QStringLiteral("ZVR:LIB&1&0&0&&0&PRV&1linea"));
+        ASSERT_EQ(m_ui.jobs.size(), 1);
+        EXPECT_EQ(inkBlocks(page(0, 96)).size(), 1); // the line, no logo
+        expectLog({"] Fichero logotipo proveedor: " + workDir() + "/PRV.bmp no existe\r\n"});
+        EXPECT_TRUE(QFile::exists(elsewhere));
+        QFile::remove(planted);
+    }
 }
 
 TEST_F(ReportRouteTest, ProviderLogoNamesNeverLeaveTheirFolders)

@@ -1,6 +1,7 @@
 #include "portroute.h"
 
 #include "logswitches.h"
+#include "logtext.h"
 #include "tpuertoserialparalelo.h"
 
 #include <exception>
@@ -9,7 +10,7 @@ PortRoute::PortRoute(platform::PortDevice::NameMap portNames) : m_portNames(std:
 
 void PortRoute::imprimir(const QString &puerto, const TicketLines &ticket)
 {
-    logMilestone(QStringLiteral("Impresion directo a puerto: ") + puerto);
+    logMilestone(QStringLiteral("Impresion directo a puerto: ") + logText(puerto));
     TPuertoSerialParalelo port(m_portNames);
     const bool opened = port.abrirPuerto(puerto) == 1;
     try {

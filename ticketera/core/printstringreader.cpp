@@ -4,6 +4,7 @@
 #include "integertext.h"
 #include "listindexerror.h"
 #include "logswitches.h"
+#include "logtext.h"
 
 PrintStringReader::PrintStringReader(QString printString) : m_rest(std::move(printString)) {}
 
@@ -41,7 +42,7 @@ PrintHeader PrintStringReader::readHeader()
     logGeneral(QStringLiteral("LinesAfterBarcode: %1").arg(h.LinesAfterBarcode));
     advance();
     h.StrCodigoBarras = h.hayCodigoBarras ? field() : QString();
-    logGeneral(QStringLiteral("StrCodigoBarras: ") + h.StrCodigoBarras);
+    logGeneral(QStringLiteral("StrCodigoBarras: ") + logText(h.StrCodigoBarras));
     advance();
     const int tipo = integerField();
     h.tipoBarcode = tipo == 1 ? bcIL25 : bcEAN128;
@@ -65,7 +66,7 @@ PrintHeader PrintStringReader::readHeader()
     h.logoproveedor = field();
     h.imprimirLogoProveedor = !h.logoproveedor.isEmpty();
     logGeneral(QStringLiteral("logo proveedor: ") +
-               (h.imprimirLogoProveedor ? h.logoproveedor : QStringLiteral("NO existe logo de proveedor")));
+               (h.imprimirLogoProveedor ? logText(h.logoproveedor) : QStringLiteral("NO existe logo de proveedor")));
     logGeneral(QStringLiteral("operaciones totales: %1").arg(qint64(b) + a));
 
     // A missing "&" repeats the last field for every missing line, so an absurd count would
@@ -112,17 +113,17 @@ PrintStringReader::Line PrintStringReader::readLine()
 {
     advance();
     if (!m_quiet)
-        logGeneral(QStringLiteral("kk: ") + m_rest);
+        logGeneral(QStringLiteral("kk: ") + logText(m_rest));
     if (m_repeat) {
         if (!m_quiet)
-            logGeneral(QStringLiteral("Ultima Linea leida: ") + m_repeat->text);
+            logGeneral(QStringLiteral("Ultima Linea leida: ") + logText(m_repeat->text));
         return *m_repeat;
     }
     Line line;
     const qsizetype amp = m_rest.indexOf(u'&');
     line.text = amp >= 0 ? m_rest.mid(1, qMax<qsizetype>(0, amp - 1)) : m_rest.mid(1);
     if (!m_quiet)
-        logGeneral((amp >= 0 ? QStringLiteral("Linea leida: ") : QStringLiteral("Ultima Linea leida: ")) + line.text);
+        logGeneral((amp >= 0 ? QStringLiteral("Linea leida: ") : QStringLiteral("Ultima Linea leida: ")) + logText(line.text));
     line.format = m_rest.left(1);
     line.marker = line.text.indexOf(kCutMarker);
     if (amp < 0)
@@ -144,7 +145,7 @@ void PrintStringReader::readLines(int &counter, int bound, QStringList &texts, Q
             m_repeat.reset();
             if (!m_quiet) {
                 logGeneral(QStringLiteral("Multiples tickets - Ticket terminado."));
-                logGeneral(QStringLiteral("Cadena restante: ") + m_rest);
+                logGeneral(QStringLiteral("Cadena restante: ") + logText(m_rest));
             }
             counter = i;
             return;
@@ -155,7 +156,7 @@ void PrintStringReader::readLines(int &counter, int bound, QStringList &texts, Q
             logGeneral(QStringLiteral("LINEA %1 BARCODE TICKET AÑADIDA %2 - FORMATO: %3: CONTENIDO: %4")
                            .arg(label)
                            .arg(logOffset + i - s0)
-                           .arg(line.format, line.text));
+                           .arg(logText(line.format), logText(line.text)));
     }
     if (bound > s0)
         counter = bound;

@@ -5,6 +5,7 @@
 #include "inifile.h"
 #include "integertext.h"
 #include "logswitches.h"
+#include "logtext.h"
 #include "messageboxes.h"
 #include "paths.h"
 #include "portroute.h"
@@ -110,7 +111,7 @@ TFrmPrincipal::Check TFrmPrincipal::comprobarConfiguracion()
         if (!comprobarIndiceImpresora() && !repararConfiguracion())
             return Check::Unusable;
         if (!configPrinter.indiceImpresora.isEmpty() && !configPrinter.tipoPapel.isEmpty()) {
-            logMilestone(QStringLiteral("LECTURA CONFIGURACION - Tipo de papel:") + configPrinter.tipoPapel +
+            logMilestone(QStringLiteral("LECTURA CONFIGURACION - Tipo de papel:") + logText(configPrinter.tipoPapel) +
                          QStringLiteral(" - (0: Papel 5 cm, 1: Papel 7cm)"));
             try {
                 comprobarLogotipoCliente();
@@ -130,7 +131,7 @@ void TFrmPrincipal::logParametros() const
 {
     QString message = QStringLiteral("Parametros ejecucion Ticketera. ") + crlf();
     for (qsizetype i = 0; i < m_arguments.size(); ++i)
-        message += QStringLiteral("Parametro%1: ").arg(i) + m_arguments.at(i) + crlf();
+        message += QStringLiteral("Parametro%1: ").arg(i) + logText(m_arguments.at(i)) + crlf();
     logMilestone(message);
 }
 
@@ -186,7 +187,7 @@ TFrmPrincipal::Outcome TFrmPrincipal::FormCreate()
     logParametros();
 
     const QString encoded = PrintUrl::withoutScheme(m_arguments.at(1));
-    logGeneral(QStringLiteral("INICIO DE OPERACION UTF8Decode. Cadena: ") + encoded);
+    logGeneral(QStringLiteral("INICIO DE OPERACION UTF8Decode. Cadena: ") + logText(encoded));
     QString printString;
     try {
         printString = UrlEncodedText::decode(encoded);
@@ -194,12 +195,12 @@ TFrmPrincipal::Outcome TFrmPrincipal::FormCreate()
         mostrarErrorPorDefecto(e);
         return Outcome::ShowMainWindow;
     }
-    logGeneral(QStringLiteral("Cadena de impresion: ") + printString);
+    logGeneral(QStringLiteral("Cadena de impresion: ") + logText(printString));
 
     const qsizetype amp = printString.indexOf(u'&');
     const QString operation = amp < 0 ? QString() : printString.left(amp);
     if (printString == u"LIB&0" || operation != u"LIB") {
-        logMilestone(QStringLiteral("ERROR: Cadena de impresion NO valida. ") + printString);
+        logMilestone(QStringLiteral("ERROR: Cadena de impresion NO valida. ") + logText(printString));
         return Outcome::Ended;
     }
     logMilestone(QStringLiteral("TIPO DE OPERACION: impresion de ticket"));
@@ -210,7 +211,7 @@ TFrmPrincipal::Outcome TFrmPrincipal::FormCreate()
     } catch (const ConversionError &e) {
         logMilestone(QStringLiteral("ERROR EXCEPTION - Se produjo un error en la impresión - Los parametros de lineas de "
                                     "ticket y codigos de barras parecen no coincidir. Mensaje error: ") +
-                     e.message());
+                     logText(e.message()));
         mostrarErrorGeneral();
         return Outcome::Ended;
     }
@@ -225,7 +226,7 @@ TFrmPrincipal::Outcome TFrmPrincipal::FormCreate()
             reader.readTicket(ticket);
             imprimirTicket();
             ticket = TicketLines();
-            logGeneral(QStringLiteral("Cadena restante: ") + reader.remaining());
+            logGeneral(QStringLiteral("Cadena restante: ") + logText(reader.remaining()));
             logGeneral(QStringLiteral("countLineasBefore: %1 LinesAfterBarcode: %2")
                            .arg(reader.countLineasBefore())
                            .arg(header.LinesBeforeBarcode));
@@ -239,6 +240,6 @@ TFrmPrincipal::Outcome TFrmPrincipal::FormCreate()
     }
     mostrarErrorGeneral();
     logMilestone(QStringLiteral("ERROR EXCEPTION- Clase de error: ") + failure.className +
-                 QStringLiteral(" Mensaje del error: ") + failure.message);
+                 QStringLiteral(" Mensaje del error: ") + logText(failure.message));
     return Outcome::Ended;
 }

@@ -4,12 +4,15 @@
 #include "imageformaterror.h"
 #include "integertext.h"
 #include "logswitches.h"
+#include "logtext.h"
 #include "paths.h"
 #include "pictureobject.h"
+#include "regularfile.h"
 #include "barcodeobject.h"
 #include "textobject.h"
 #include "tfrmprincipal.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
@@ -40,9 +43,13 @@ QString bandera(bool value)
 // The picture's height as a Windows bitmap; raises ImageFormatError for any other file.
 int alturaBitmap(const QString &path)
 {
-    QImageReader reader(path, "bmp");
+    QByteArray bytes;
+    const int code = platform::readRegularFile(path, report::PictureObject::kMaxFileSize, &bytes);
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "bmp");
     reader.setDecideFormatFromContent(false);
-    const QSize size = reader.canRead() ? reader.size() : QSize();
+    const QSize size = code == 0 && reader.canRead() ? reader.size() : QSize();
     if (!size.isValid())
         throw ImageFormatError(QStringLiteral("El fichero %1 no es un mapa de bits válido").arg(path));
     return size.height();
@@ -59,7 +66,7 @@ TicketReportRoute::TicketReportRoute(Output output) : m_output(std::move(output)
     frxReport1.setGetValue([this](const QString &name, QString &value) { frxReport1GetValue(name, value); });
     frxReport1.setErrorHandler([](const report::Report::Failure &failure) {
         logMilestone(QStringLiteral("ERROR INFORME - Preparacion interrumpida. Clase de error: ") + failure.className +
-                     QStringLiteral(" Mensaje del error: ") + failure.message);
+                     QStringLiteral(" Mensaje del error: ") + logText(failure.message));
     });
 }
 
@@ -78,7 +85,7 @@ void TicketReportRoute::imprimir(TFrmPrincipal &form)
 {
     m_form = &form;
     const auto done = qScopeGuard([this] { m_form = nullptr; });
-    logMilestone(QStringLiteral("Impresion directo a impresora: ") + form.configPrinter.indiceImpresora);
+    logMilestone(QStringLiteral("Impresion directo a impresora: ") + logText(form.configPrinter.indiceImpresora));
 
     const TicketLines &ticket = form.ticket;
     StringLineasBefore.setRecordCount(static_cast<int>(ticket.TicketLineasBefore.size()));
@@ -141,17 +148,17 @@ void TicketReportRoute::logotipoCliente(ReportComponent &sender)
 {
     m_form->logoClienteVisible = false;
     const QString path = m_form->configPrinter.ficheroLogo;
-    logGeneral(QStringLiteral("Ruta imagen logotipo cliente: ") + path);
+    logGeneral(QStringLiteral("Ruta imagen logotipo cliente: ") + logText(path));
     if (path.isEmpty())
         return;
     if (!QFileInfo::exists(path)) {
-        logGeneral(QStringLiteral("Fichero logotipo cliente: ") + path + QStringLiteral(" no existe"));
+        logGeneral(QStringLiteral("Fichero logotipo cliente: ") + logText(path) + QStringLiteral(" no existe"));
         return;
     }
     if (auto *picture = dynamic_cast<report::PictureObject *>(&sender))
         picture->loadFromFile(path);
     m_form->logoClienteVisible = true;
-    logGeneral(QStringLiteral("Se visualiza el logotipo de cliente: ") + path);
+    logGeneral(QStringLiteral("Se visualiza el logotipo de cliente: ") + logText(path));
     ajustarAltoTitulo(sender, alturaBitmap(path), QStringLiteral("Alto de logo cliente: "));
 }
 
@@ -163,22 +170,24 @@ void TicketReportRoute::logotipoProveedor(ReportComponent &sender)
         return;
     const QString &name = m_form->header.logoproveedor;
     if (!esNombreLogoValido(name)) {
-        logMilestone(QStringLiteral("ERROR: Nombre de logotipo de proveedor NO valido, no se imprime: ") + name);
+        logMilestone(QStringLiteral("ERROR: Nombre de logotipo de proveedor NO valido, no se imprime: ") + logText(name));
         return;
     }
     const QString source = m_form->DirApp + QStringLiteral("resources/") + name + QStringLiteral(".lpf");
-    logGeneral(QStringLiteral("Ruta imagen logotipo proveedor: ") + source);
+    logGeneral(QStringLiteral("Ruta imagen logotipo proveedor: ") + logText(source));
     const QString temporary = platform::workDirectory() + u'/' + name + QStringLiteral(".bmp");
-    logGeneral(QStringLiteral("Ruta imagen temporal logotipo proveedor: ") + temporary);
+    logGeneral(QStringLiteral("Ruta imagen temporal logotipo proveedor: ") + logText(temporary));
 
-    // The copy never replaces a file left behind by an earlier run: that one is shown.
+    // The copy never replaces a file left behind by an earlier run: that one is shown. The work
+    // directory is every user's, so a link, a FIFO or another user's file under that name is
+    // none of ours and is not shown.
     QFile::copy(source, temporary);
     const auto removeCopy = qScopeGuard([&temporary] { QFile::remove(temporary); });
-    if (!QFileInfo::exists(temporary)) {
-        logGeneral(QStringLiteral("Fichero logotipo proveedor: ") + temporary + QStringLiteral(" no existe"));
+    if (!platform::isOwnRegularFile(temporary)) {
+        logGeneral(QStringLiteral("Fichero logotipo proveedor: ") + logText(temporary) + QStringLiteral(" no existe"));
         return;
     }
-    logGeneral(QStringLiteral("Se visualiza el logotipo de provedor: ") + temporary);
+    logGeneral(QStringLiteral("Se visualiza el logotipo de provedor: ") + logText(temporary));
     if (auto *picture = dynamic_cast<report::PictureObject *>(&sender))
         picture->loadFromFile(temporary);
     m_form->logoPrvVisible = true;
@@ -229,12 +238,12 @@ void TicketReportRoute::codigoBarras(ReportComponent &sender, const QString &ban
     }
     const QString shown = QStringLiteral("Codigo de barras ") + word + QStringLiteral(" VISUALIZADO");
     if (kLogGeneral)
-        escribirLog(shown + QStringLiteral(". Codificado desde la cadena: ") + header.StrCodigoBarras);
+        escribirLog(shown + QStringLiteral(". Codificado desde la cadena: ") + logText(header.StrCodigoBarras));
     else if (kLogMilestone)
         escribirLog(shown);
     if (barcode && !barcode->symbol().problem.isEmpty())
         logMilestone(QStringLiteral("ERROR: Codigo de barras ") + word + QStringLiteral(" impreso sin barras: ") +
-                     barcode->symbol().problem);
+                     logText(barcode->symbol().problem));
 }
 
 bool TicketReportRoute::lineaInforme(const report::UserDataSource &source, const QStringList &lines,
@@ -259,7 +268,7 @@ bool TicketReportRoute::lineaInforme(const report::UserDataSource &source, const
 
     value = lines.at(r);
     if (kLogGeneral)
-        escribirLog(label + QString::number(r) + QStringLiteral(" imprimida en informe: ") + value);
+        escribirLog(label + QString::number(r) + QStringLiteral(" imprimida en informe: ") + logText(value));
     else if (kLogMilestone && r == 0)
         escribirLog(QStringLiteral("COMIENZO de la impresion de ") + listName + QStringLiteral(" del TICKET"));
     else if (kLogMilestone && r == lines.size() - 1)

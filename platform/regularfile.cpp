@@ -1,0 +1,57 @@
+#include "regularfile.h"
+
+#include "filedescriptor.h"
+
+#include <QFile>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+int readRegularFile(const QString &path, qint64 maxBytes, QByteArray *content)
+{
+    const QByteArray name = QFile::encodeName(path);
+    // Looked at before it is opened, so that no FIFO ever gets a reader; checked again on the
+    // descriptor, in case the name changed in between.
+    struct stat st;
+    if (stat(name.constData(), &st) != 0)
+        return errno;
+    if (!S_ISREG(st.st_mode))
+        return EINVAL;
+    const FileDescriptor fd(open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (fd.get() < 0)
+        return errno;
+    if (fstat(fd.get(), &st) != 0)
+        return errno;
+    if (!S_ISREG(st.st_mode))
+        return EINVAL;
+    if (st.st_size > maxBytes)
+        return EFBIG;
+    QByteArray bytes;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = read(fd.get(), buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return errno;
+        if (n == 0)
+            break;
+        if (bytes.size() + n > maxBytes)
+            return EFBIG; // it grew while being read
+        bytes.append(buffer, n);
+    }
+    *content = std::move(bytes);
+    return 0;
+}
+
+bool isOwnRegularFile(const QString &path)
+{
+    struct stat st;
+    return lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid() &&
+           st.st_nlink == 1;
+}
+
+} // namespace platform
