@@ -1,0 +1,129 @@
+// What a clerk feels of the handoff: from the click on the sales page's print button in the
+// installed Mostrador to the last byte of the sale's two tickets on a pseudo-terminal port, beside
+// Ticketera started directly with the same URL and beside "gio open" of that URL, in an X session
+// without a desktop environment. The click is xdotool's, whose own start counts in the first
+// figure; the port route is used so that no spooler's time hides the start-up's.
+#include "benchfigure.h"
+#include "centralserver.h"
+#include "kiosk.h"
+#include "kioskbench.h"
+#include "pseudoterminal.h"
+#include "schemehandler.h"
+#include "storedlogin.h"
+#include "xvfbserver.h"
+#include "xwindows.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QThread>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <vector>
+
+namespace {
+
+const QString kUrl = QStringLiteral("ZVR:LIB&4&1&0&12345678901234567890&0&&1RECARGA%20MOVIL&0Importe%3A%2010%2C00&"
+                                    "0%5Cn%5Cn%5Cn%5Cx1D%5Cx56%5Cx01COPIA%20-%20RECARGA%20MOVIL&0Importe%3A%2010%2C00");
+const QByteArray kTickets = "RECARGA MOVIL\r\nImporte: 10,00\r\n \r\n \r\n \r\nCOPIA - RECARGA MOVIL\r\nImporte: 10,00\r\n"
+                            " \r\n \r\n \r\n";
+
+std::optional<QPoint> printButton(const QImage &image)
+{
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if ((image.pixel(x, y) & 0xffffff) == 0x2e7d32)
+                box |= QRect(x, y, 1, 1);
+    if (box.width() < 20 || box.height() < 10)
+        return std::nullopt;
+    return box.center();
+}
+
+// Milliseconds from `start` to the tickets' last byte; negative when they did not arrive whole.
+double timeToLastByte(PseudoTerminal &terminal, const std::function<void()> &start)
+{
+    QElapsedTimer clock;
+    clock.start();
+    start();
+    const QByteArray bytes = terminal.read(kTickets.size(), 30000);
+    const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+    // Let this run's Ticketera end before the next one starts.
+    QThread::msleep(700);
+    terminal.read(-1, 50);
+    return bytes == kTickets ? ms : -1;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 9;
+    const InstalledCopy copy;
+    const QString home = Kiosk::homeDir(copy);
+    registerSchemeHandler(copy, home + QStringLiteral("/.local/share"), home + QStringLiteral("/.config"));
+    if (!storedlogin::storeCredentials(copy, QStringLiteral("caja 7"), QStringLiteral("clave")))
+        return 1;
+    const CentralServer server;
+    PseudoTerminal terminal;
+    copy.writeSettings("[CONNECTION]\r\nAUTOL=1\r\n[PRINTER_CONFIG]\r\nIMPRIMIRPUERTO=1\r\nPUERTOIMPRESION=COM1\r\n"
+                       "[PORTS]\r\nCOM1=" + terminal.devicePath().toUtf8() + "\r\n");
+    copy.storeServerAddress(QStringLiteral("127.0.0.1:%1").arg(server.httpPort()));
+    const XvfbServer xvfb(1280, 1024);
+    const XWindows x(xvfb.display());
+    Kiosk kiosk(copy, xvfb.display());
+    QString window;
+    std::optional<QPoint> button;
+    if (!waitUntil([&] {
+            window = x.visibleWindowsOf(kiosk.pid()).value(0);
+            button = window.isEmpty() ? std::nullopt : printButton(x.capture(window));
+            return button.has_value();
+        }, 90000)) {
+        std::fprintf(stderr, "the sales page did not show: %s\n", kiosk.standardError().constData());
+        return 1;
+    }
+
+    // The environment the kiosk hands on to what it starts.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.insert(QStringLiteral("DISPLAY"), xvfb.display());
+    env.insert(QStringLiteral("ZELVORA_TEMP_DIR"), copy.workDir());
+    env.insert(QStringLiteral("HOME"), home);
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/.local/share"));
+    const auto startDetached = [&](const QString &program, const QStringList &arguments) {
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.setProgram(program);
+        process.setArguments(arguments);
+        process.startDetached();
+    };
+    const auto click = [&] { x.click(window, *button, 1); };
+    const auto direct = [&] { startDetached(copy.appDir() + QStringLiteral("Ticketera"), {kUrl}); };
+    const auto gio = [&] { startDetached(QStringLiteral("gio"), {QStringLiteral("open"), kUrl}); };
+
+    std::vector<double> clicked, started, opened;
+    // One warm-up run of each, so all start from the same page cache.
+    for (int i = 0; i <= runs; ++i) {
+        const double c = timeToLastByte(terminal, click), d = timeToLastByte(terminal, direct),
+                     g = timeToLastByte(terminal, gio);
+        if (c < 0 || d < 0 || g < 0) {
+            std::fprintf(stderr, "run %d: the tickets did not arrive whole (click %.0f, direct %.0f, gio %.0f)\n", i, c,
+                         d, g);
+            return 1;
+        }
+        if (i == 0)
+            continue;
+        clicked.push_back(c);
+        started.push_back(d);
+        opened.push_back(g);
+    }
+    const double c = kioskbench::median(clicked), d = kioskbench::median(started), g = kioskbench::median(opened);
+    std::printf("Sale, click on the print button to the tickets' last byte on the port, median of %d: %.0f ms\n", runs, c);
+    std::printf("Ticketera started directly with the same URL, same measure:                  %.0f ms\n", d);
+    std::printf("\"gio open\" of the same URL, same measure:                                    %.0f ms\n", g);
+    std::printf("  the page and the kiosk (click, browser, GIO inside Mostrador): %.0f ms over \"gio open\"\n", c - g);
+    std::printf("  the desktop (gio's own start, handler lookup, spawn):           %.0f ms over the direct start\n", g - d);
+    benchFigure("handoff: click to last byte minus Ticketera started directly (median)", c - d, "ms", "<=", 100);
+    return 0;
+}

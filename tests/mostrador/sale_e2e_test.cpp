@@ -1,0 +1,157 @@
+// A sale, end to end, on the installed programs under a private X server: Mostrador (its log
+// on) logs in to the local central server with stored credentials, the test clicks the sales
+// page's print button with the mouse (xdotool), the desktop (GIO, with entries and defaults of the
+// test's own user) starts Ticketera, and the tickets reach a pseudo-terminal port or a CUPS PDF
+// queue.
+#include "centralserver.h"
+#include "cupsserver.h"
+#include "mostradorlog.h"
+#include "pseudoterminal.h"
+#include "schemehandler.h"
+#include "storedlogin.h"
+#include "xvfbserver.h"
+#include "xwindows.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <optional>
+
+namespace {
+
+const QString kLogged = QStringLiteral("MostradorLogged");
+const QByteArray kBlank = " \r\n \r\n \r\n";
+// The sales page's print link (tools/centralserver): two tickets, the cut marker between them.
+const QString kSaleUrl = QStringLiteral("ZVR:LIB&4&1&0&12345678901234567890&0&&1RECARGA%20MOVIL&0Importe%3A%2010%2C00&"
+                                        "0%5Cn%5Cn%5Cn%5Cx1D%5Cx56%5Cx01COPIA%20-%20RECARGA%20MOVIL&0Importe%3A%2010%2C00");
+const quint32 kButtonColour = 0x2e7d32;
+
+// The middle of the print button, the page's only area of its green.
+std::optional<QPoint> printButton(const QImage &image)
+{
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if ((image.pixel(x, y) & 0xffffff) == kButtonColour)
+                box |= QRect(x, y, 1, 1);
+    if (box.width() < 20 || box.height() < 10)
+        return std::nullopt;
+    return box.center();
+}
+
+QString toolOutput(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(60000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+class SaleE2eTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        QFile::copy(QStringLiteral(MOSTRADOR_LOGGED), copy.appDir() + kLogged);
+        QFile::setPermissions(copy.appDir() + kLogged, QFile::permissions(QStringLiteral(MOSTRADOR_LOGGED)));
+        const QString home = Kiosk::homeDir(copy);
+        registerSchemeHandler(copy, home + QStringLiteral("/.local/share"), home + QStringLiteral("/.config"));
+        ASSERT_TRUE(storedlogin::storeCredentials(copy, QStringLiteral("caja 7"), QStringLiteral("clave")));
+    }
+
+    // Starts the kiosk on the server with the printer settings given, waits for the sales page and
+    // clicks its print button.
+    std::unique_ptr<Kiosk> sell(const CentralServer &server, const QByteArray &printerKeys,
+                                const QProcessEnvironment &extra = {})
+    {
+        QFile::remove(copy.workDir() + QStringLiteral("/ZelvoraMostrador.log"));
+        QFile::remove(copy.workDir() + QStringLiteral("/Ticketera.log"));
+        copy.writeSettings("[CONNECTION]\r\nAUTOL=1\r\n[PRINTER_CONFIG]\r\n" + printerKeys);
+        copy.storeServerAddress(QStringLiteral("127.0.0.1:%1").arg(server.httpPort()));
+        auto kiosk = std::make_unique<Kiosk>(copy, xvfb.display(), kLogged, extra);
+        const XWindows x(xvfb.display());
+        QString window;
+        std::optional<QPoint> button;
+        EXPECT_TRUE(waitUntil([&] {
+            window = x.visibleWindowsOf(kiosk->pid()).value(0);
+            button = window.isEmpty() ? std::nullopt : printButton(x.capture(window));
+            return button.has_value();
+        }, 60000)) << kiosk->standardError().constData();
+        if (button)
+            x.click(window, *button, 1);
+        return kiosk;
+    }
+
+    InstalledCopy copy;
+    XvfbServer xvfb;
+};
+
+} // namespace
+
+// The sale's own page, then pages whose link carries what Qt's URL class would have rewritten.
+TEST_F(SaleE2eTest, TheClickedTicketReachesThePortWithTheExactUrl)
+{
+    const struct {
+        const char *name;
+        QString url; // what the page's link holds
+        QByteArray port;
+    } cases[] = {
+        {"the sale: two tickets of one job", kSaleUrl,
+         "RECARGA MOVIL\r\nImporte: 10,00\r\n" + kBlank + "COPIA - RECARGA MOVIL\r\nImporte: 10,00\r\n" + kBlank},
+        {"%%, + and %5C", QStringLiteral("zvr:LIB&1&0&0&&0&&1100%%+x%5Cn"), "100% x\\n\r\n" + kBlank},
+        {"malformed escapes", QStringLiteral("ZVR:LIB&1&0&0&&0&&1a%G1%4"), "a%G1%4\r\n" + kBlank},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QByteArrayList page;
+        if (c.url != kSaleUrl) {
+            const QByteArray href = c.url.toUtf8().replace("&", "&amp;");
+            page << "--route" << "/VANTO/Login.html" << "--body"
+                 << "<a id=\"imprimir\" href=\"" + href + "\" style=\"display:inline-block;padding:12px 40px;"
+                    "background:#2e7d32;color:#fff\">Imprimir ticket</a>";
+        }
+        const CentralServer server(page);
+        PseudoTerminal terminal;
+        const std::unique_ptr<Kiosk> kiosk =
+            sell(server, "IMPRIMIRPUERTO=1\r\nPUERTOIMPRESION=COM1\r\n[PORTS]\r\nCOM1=" + terminal.devicePath().toUtf8() + "\r\n");
+        EXPECT_EQ(terminal.read(c.port.size(), 30000), c.port);
+
+        EXPECT_TRUE(mostradorLogLines(copy.workDir()).contains(QStringLiteral("Enlace ZVR entregado al escritorio: ") + c.url));
+        ASSERT_TRUE(waitUntil([&] { return copy.log().contains(QStringLiteral("] Termino de impresion por puerto\r\n")); }));
+        EXPECT_TRUE(copy.log().contains(QStringLiteral("\r\nParametro1: ") + c.url + QStringLiteral("\r\n")))
+            << copy.log().toStdString();
+    }
+}
+
+// The report route: both tickets on a PDF queue, each with its barcode.
+TEST_F(SaleE2eTest, TheTicketsOfTheSaleReachAPdfQueue)
+{
+    CupsServer cups;
+    if (!cups.isRunning())
+        GTEST_SKIP() << cups.skipReason().toStdString();
+    cups.addPdfQueue(QStringLiteral("tickets"), QStringLiteral("Tickets en PDF"));
+    // Poppler's PostScript conversion keeps the characters of the glyphs for pdftotext.
+    cups.runClient(QStringLiteral("lpadmin"), {QStringLiteral("-p"), QStringLiteral("tickets"), QStringLiteral("-o"),
+                                               QStringLiteral("pdftops-renderer-default=pdftocairo")});
+    const CentralServer server;
+    const std::unique_ptr<Kiosk> kiosk = sell(server, "PRINTER=0\r\nPAPER=1\r\n", cups.environment());
+
+    const QStringList pdfs = cups.waitForPdfs(2, 60000);
+    ASSERT_EQ(pdfs.size(), 2) << copy.log().toStdString();
+    const QStringList firstLines[] = {{"RECARGA MOVIL", "Importe: 10,00"}, {"COPIA - RECARGA MOVIL", "Importe: 10,00"}};
+    for (int i = 0; i < 2; ++i) {
+        const QString text = toolOutput(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdfs[i], QStringLiteral("-")});
+        for (const QString &line : firstLines[i])
+            EXPECT_TRUE(text.contains(line)) << text.toStdString();
+        QTemporaryDir dir;
+        toolOutput(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-png"),
+                                                QStringLiteral("-singlefile"), pdfs[i], dir.path() + QStringLiteral("/page")});
+        EXPECT_EQ(toolOutput(QStringLiteral("zbarimg"), {QStringLiteral("-q"), dir.path() + QStringLiteral("/page.png")}),
+                  QStringLiteral("CODE-128:12345678901234567890\n"));
+    }
+    EXPECT_TRUE(mostradorLogLines(copy.workDir()).contains(QStringLiteral("Enlace ZVR entregado al escritorio: ") + kSaleUrl));
+    const QString log = copy.log();
+    EXPECT_TRUE(log.contains(QStringLiteral("\r\nParametro1: ") + kSaleUrl + QStringLiteral("\r\n")));
+    EXPECT_TRUE(log.contains(QStringLiteral("] Impresion directo a impresora: 0\r\n")));
+    EXPECT_FALSE(log.contains(QStringLiteral("ERROR"))) << log.toStdString();
+}
