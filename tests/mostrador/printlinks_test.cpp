@@ -31,9 +31,12 @@ protected:
         view->resize(800, 600);
         view->show();
         bool loaded = false;
-        QObject::connect(view.get(), &QWebEngineView::loadFinished, [&](bool ok) { loaded = ok; });
+        const QMetaObject::Connection connection =
+            QObject::connect(view.get(), &QWebEngineView::loadFinished, [&](bool ok) { loaded = ok; });
         view->loadRequest(QWebEngineHttpRequest(QUrl(server->httpUrl() + QStringLiteral("/VANTO/Login.html"))));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return loaded && view->url().path() == "/VANTO/Login.html"; }, 30000));
+        const bool arrived = QTest::qWaitFor([&] { return loaded && view->url().path() == "/VANTO/Login.html"; }, 30000);
+        QObject::disconnect(connection);
+        ASSERT_TRUE(arrived);
     }
 
     // A real click of the mouse on the element's middle.
@@ -60,7 +63,7 @@ protected:
 // after the first shows that each click hands its link over once.
 TEST_F(PrintLinksTest, AClickHandsOverTheTextThePageWrote)
 {
-    for (const QByteArray href : {
+    for (const QByteArray &href : {
              QByteArray("zvr:LIB&1&0&0&&0&&1100%%"),
              QByteArray("ZVR:LIB&1&0&0&&0&&1uno+dos%2Btres"),
              QByteArray("zvr:LIB&2&0&0&&0&&1A&1%5Cn%5Cn%5Cn%5Cx1D%5Cx56%5Cx01B"),
@@ -81,8 +84,8 @@ TEST_F(PrintLinksTest, AClickHandsOverTheTextThePageWrote)
 // A link the application opens from a script after a server's answer comes as a URL that Qt has
 // parsed: the rule of printlink::textOf takes back what Qt rewrote. The last row is the case it
 // cannot tell apart: "%25%25" written by the page arrives as "%%". Only the application's own main
-// frame prints: a frame of another origin (the server under the name "localhost") opens its link first and is
-// refused, before the page's own links arrive.
+// frame prints: a frame of another origin (the same server named "localhost") opens its link
+// first and is refused, before the page's own links arrive.
 TEST_F(PrintLinksTest, LinksOpenedByAScriptComeFromTheApplicationsMainFrameOnly)
 {
     const struct {
@@ -98,16 +101,17 @@ TEST_F(PrintLinksTest, LinksOpenedByAScriptComeFromTheApplicationsMainFrameOnly)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         launched.clear();
-        const QByteArray frame = "<script>location.href = 'zvr:LIB&1&0&0&&0&&1ajeno%%';</script>";
+        // The frame tells the page it is there, then opens its link.
+        const QByteArray frame = "<script>parent.postMessage('marco', '*');"
+                                 "location.href = 'zvr:LIB&1&0&0&&0&&1ajeno%%';</script>";
         open("<iframe id=\"marco\"></iframe><script>"
-             "var marco = document.getElementById('marco');"
-             "marco.onload = function () { fetch('/VANTO/venta').then(function () {"
-             "  setTimeout(function () { location.href = '" + c.written + "'; }, 500);"
-             "  setTimeout(function () { location.href = 'zvr:fin'; }, 800); }); };"
-             "marco.src = 'http://localhost:' + location.port + '/VANTO/marco.html';"
+             "onmessage = function () { fetch('/VANTO/venta').then(function () {"
+             "  setTimeout(function () { location.href = '" + c.written + "'; }, 300);"
+             "  setTimeout(function () { location.href = 'zvr:fin'; }, 600); }); };"
+             "document.getElementById('marco').src = 'http://localhost:' + location.port + '/VANTO/marco.html';"
              "</script>",
              {"--route", "/VANTO/marco.html", "--body", frame, "--route", "/VANTO/venta", "--body", "ok"});
-        ASSERT_TRUE(waitForLaunches(2));
+        ASSERT_TRUE(waitForLaunches(2)) << launched.join(u' ').toStdString();
         EXPECT_EQ(launched, QStringList({c.arrives, QStringLiteral("zvr:fin")}));
     }
 }
