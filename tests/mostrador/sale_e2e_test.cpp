@@ -7,6 +7,7 @@
 #include "cupsserver.h"
 #include "mostradorlog.h"
 #include "pseudoterminal.h"
+#include "salespage.h"
 #include "schemehandler.h"
 #include "storedlogin.h"
 #include "xvfbserver.h"
@@ -16,29 +17,11 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <optional>
 
 namespace {
 
 const QString kLogged = QStringLiteral("MostradorLogged");
 const QByteArray kBlank = " \r\n \r\n \r\n";
-// The sales page's print link (tools/centralserver): two tickets, the cut marker between them.
-const QString kSaleUrl = QStringLiteral("ZVR:LIB&4&1&0&12345678901234567890&0&&1RECARGA%20MOVIL&0Importe%3A%2010%2C00&"
-                                        "0%5Cn%5Cn%5Cn%5Cx1D%5Cx56%5Cx01COPIA%20-%20RECARGA%20MOVIL&0Importe%3A%2010%2C00");
-const quint32 kButtonColour = 0x2e7d32;
-
-// The middle of the print button, the page's only area of its green.
-std::optional<QPoint> printButton(const QImage &image)
-{
-    QRect box;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if ((image.pixel(x, y) & 0xffffff) == kButtonColour)
-                box |= QRect(x, y, 1, 1);
-    if (box.width() < 20 || box.height() < 10)
-        return std::nullopt;
-    return box.center();
-}
 
 QString toolOutput(const QString &program, const QStringList &arguments)
 {
@@ -74,7 +57,7 @@ protected:
         std::optional<QPoint> button;
         EXPECT_TRUE(waitUntil([&] {
             window = x.visibleWindowsOf(kiosk->pid()).value(0);
-            button = window.isEmpty() ? std::nullopt : printButton(x.capture(window));
+            button = window.isEmpty() ? std::nullopt : salespage::printButton(x.capture(window));
             return button.has_value();
         }, 60000)) << kiosk->standardError().constData();
         if (button)
@@ -98,9 +81,7 @@ TEST_F(SaleE2eTest, TheClickedTicketReachesThePortWithTheExactUrl)
         QByteArray port;
         QString logLine; // Ticketera's, waited for
     } cases[] = {
-        {"the sale: two tickets of one job", kSaleUrl,
-         "RECARGA MOVIL\r\nImporte: 10,00\r\n" + kBlank + "COPIA - RECARGA MOVIL\r\nImporte: 10,00\r\n" + kBlank,
-         printed},
+        {"the sale: two tickets of one job", salespage::kPrintUrl, salespage::kPortBytes, printed},
         {"%%, + and %5C", QStringLiteral("zvr:LIB&1&0&0&&0&&1100%%+x%5Cn"), "100% x\\n\r\n" + kBlank, printed},
         // Ticketera's decoder refuses it with its box: the text arrived as the page wrote it.
         {"malformed escape", QStringLiteral("ZVR:LIB&1&0&0&&0&&1a%G1%4"), "",
@@ -109,7 +90,7 @@ TEST_F(SaleE2eTest, TheClickedTicketReachesThePortWithTheExactUrl)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         QByteArrayList page;
-        if (c.url != kSaleUrl) {
+        if (c.url != salespage::kPrintUrl) {
             const QByteArray href = c.url.toUtf8().replace("&", "&amp;");
             page << "--route" << "/VANTO/Login.html" << "--body"
                  << "<a id=\"imprimir\" href=\"" + href + "\" style=\"display:inline-block;padding:12px 40px;"
@@ -153,9 +134,9 @@ TEST_F(SaleE2eTest, TheTicketsOfTheSaleReachAPdfQueue)
         EXPECT_EQ(toolOutput(QStringLiteral("zbarimg"), {QStringLiteral("-q"), dir.path() + QStringLiteral("/page.png")}),
                   QStringLiteral("CODE-128:12345678901234567890\n"));
     }
-    EXPECT_TRUE(mostradorLogLines(copy.workDir()).contains(QStringLiteral("Enlace ZVR entregado al escritorio: ") + kSaleUrl));
+    EXPECT_TRUE(mostradorLogLines(copy.workDir()).contains(QStringLiteral("Enlace ZVR entregado al escritorio: ") + salespage::kPrintUrl));
     const QString log = copy.log();
-    EXPECT_TRUE(log.contains(QStringLiteral("\r\nParametro1: ") + kSaleUrl + QStringLiteral("\r\n")));
+    EXPECT_TRUE(log.contains(QStringLiteral("\r\nParametro1: ") + salespage::kPrintUrl + QStringLiteral("\r\n")));
     EXPECT_TRUE(log.contains(QStringLiteral("] Impresion directo a impresora: 0\r\n")));
     EXPECT_FALSE(log.contains(QStringLiteral("ERROR"))) << log.toStdString();
 }

@@ -8,6 +8,7 @@
 #include "kiosk.h"
 #include "kioskbench.h"
 #include "pseudoterminal.h"
+#include "salespage.h"
 #include "schemehandler.h"
 #include "storedlogin.h"
 #include "xvfbserver.h"
@@ -23,35 +24,18 @@
 
 namespace {
 
-const QString kUrl = QStringLiteral("ZVR:LIB&4&1&0&12345678901234567890&0&&1RECARGA%20MOVIL&0Importe%3A%2010%2C00&"
-                                    "0%5Cn%5Cn%5Cn%5Cx1D%5Cx56%5Cx01COPIA%20-%20RECARGA%20MOVIL&0Importe%3A%2010%2C00");
-const QByteArray kTickets = "RECARGA MOVIL\r\nImporte: 10,00\r\n \r\n \r\n \r\nCOPIA - RECARGA MOVIL\r\nImporte: 10,00\r\n"
-                            " \r\n \r\n \r\n";
-
-std::optional<QPoint> printButton(const QImage &image)
-{
-    QRect box;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if ((image.pixel(x, y) & 0xffffff) == 0x2e7d32)
-                box |= QRect(x, y, 1, 1);
-    if (box.width() < 20 || box.height() < 10)
-        return std::nullopt;
-    return box.center();
-}
-
 // Milliseconds from `start` to the tickets' last byte; negative when they did not arrive whole.
 double timeToLastByte(PseudoTerminal &terminal, const std::function<void()> &start)
 {
     QElapsedTimer clock;
     clock.start();
     start();
-    const QByteArray bytes = terminal.read(kTickets.size(), 30000);
+    const QByteArray bytes = terminal.read(salespage::kPortBytes.size(), 30000);
     const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
     // Let this run's Ticketera end before the next one starts.
     QThread::msleep(700);
     terminal.read(-1, 50);
-    return bytes == kTickets ? ms : -1;
+    return bytes == salespage::kPortBytes ? ms : -1;
 }
 
 } // namespace
@@ -76,7 +60,7 @@ int main(int argc, char **argv)
     std::optional<QPoint> button;
     if (!waitUntil([&] {
             window = x.visibleWindowsOf(kiosk.pid()).value(0);
-            button = window.isEmpty() ? std::nullopt : printButton(x.capture(window));
+            button = window.isEmpty() ? std::nullopt : salespage::printButton(x.capture(window));
             return button.has_value();
         }, 90000)) {
         std::fprintf(stderr, "the sales page did not show: %s\n", kiosk.standardError().constData());
@@ -105,8 +89,8 @@ int main(int argc, char **argv)
         process.startDetached();
     };
     const auto click = pressAndRelease;
-    const auto direct = [&] { startDetached(copy.appDir() + QStringLiteral("Ticketera"), {kUrl}); };
-    const auto gio = [&] { startDetached(QStringLiteral("gio"), {QStringLiteral("open"), kUrl}); };
+    const auto direct = [&] { startDetached(copy.appDir() + QStringLiteral("Ticketera"), {salespage::kPrintUrl}); };
+    const auto gio = [&] { startDetached(QStringLiteral("gio"), {QStringLiteral("open"), salespage::kPrintUrl}); };
 
     // The pointer is put in place untimed; the timed part is xdotool's "click" (its start, the
     // press and the release that makes the click).
