@@ -6,6 +6,7 @@
 #include "centralserver.h"
 #include "cupsserver.h"
 #include "mostradorlog.h"
+#include "processtree.h"
 #include "pseudoterminal.h"
 #include "salespage.h"
 #include "schemehandler.h"
@@ -102,6 +103,16 @@ TEST_F(SaleE2eTest, TheClickedTicketReachesThePortWithTheExactUrl)
             sell(server, "IMPRIMIRPUERTO=1\r\nPUERTOIMPRESION=COM1\r\n[PORTS]\r\nCOM1=" + terminal.devicePath().toUtf8() + "\r\n");
         ASSERT_TRUE(waitUntil([&] { return copy.log().contains(c.logLine); }, 60000)) << copy.log().toStdString();
         EXPECT_EQ(terminal.read(-1, 500), c.port);
+        if (c.port.isEmpty()) {
+            // Ticketera waits at its box: it holds none of the kiosk's files, the single-instance lock
+            // included.
+            QList<qint64> ticketera;
+            for (const qint64 pid : processtree::liveTree(kiosk->pid()))
+                if (processtree::executable(pid).endsWith(QStringLiteral("/Ticketera")))
+                    ticketera << pid;
+            ASSERT_EQ(ticketera.size(), 1);
+            EXPECT_FALSE(processtree::holdsFile(ticketera.first(), Kiosk::lockPath(copy)));
+        }
         EXPECT_TRUE(mostradorLogLines(copy.workDir()).contains(QStringLiteral("Enlace ZVR entregado al escritorio: ") + c.url));
         EXPECT_TRUE(copy.log().contains(QStringLiteral("\r\nParametro1: ") + c.url + QStringLiteral("\r\n")))
             << copy.log().toStdString();
