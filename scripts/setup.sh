@@ -6,7 +6,7 @@ export DEBIAN_FRONTEND=noninteractive
 packages=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-base-dev-tools libqt6printsupport6 qt6-webengine-dev qt6-webengine-dev-tools
-  libqt6webenginecore6-bin qt6-l10n-tools
+  libqt6webenginecore6-bin qt6-l10n-tools qt6-webchannel-dev
   libgl-dev libxkbcommon-dev
   libcups2-dev cups cups-daemon cups-client cups-bsd printer-driver-cups-pdf
   libzint-dev zbar-tools cups-filters
@@ -17,7 +17,7 @@ packages=(
   xvfb xauth xdotool x11-utils x11-apps imagemagick libx11-dev python3 openbox
   poppler-utils openssl util-linux procps locales hyperfine time
   fonts-dejavu-core
-  debootstrap desktop-file-utils
+  debootstrap desktop-file-utils xdg-utils libglib2.0-bin
 )
 
 missing=()

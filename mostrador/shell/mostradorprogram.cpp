@@ -41,7 +41,7 @@ int MostradorProgram::runKiosk(int argc, char **argv) const
 
     BrowserRuntime runtime;
     QtApplicationWindows windows;
-    TFrmPrincipal form(runtime.profile());
+    TFrmPrincipal form(runtime.profile(), logSwitches);
     if (windowCreated)
         windowCreated(form);
     const StartupContext context{platform::installationDirectory(), logSwitches, messageBoxes, &windows, form.IdHTTP1};

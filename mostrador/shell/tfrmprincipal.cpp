@@ -10,12 +10,13 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
-TFrmPrincipal::TFrmPrincipal(QWebEngineProfile &profile)
+TFrmPrincipal::TFrmPrincipal(QWebEngineProfile &profile, MostradorLogSwitches logSwitches)
     : m_downloadWindows(*this),
       m_downloads(profile, m_downloadWindows, platform::openWithAssociatedProgram, platform::userTemporaryDirectory)
 {
     // Created once every member exists: adding it already sends the window events.
-    WebBrowser1 = new BrowserControl(profile, this);
+    // The desktop knows which program prints: the kiosk only names the scheme.
+    WebBrowser1 = new BrowserControl(profile, platform::openWithSchemeHandler, logSwitches, this);
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
     // The browser fills the client area and follows the window's moves and size changes.

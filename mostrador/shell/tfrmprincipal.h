@@ -2,6 +2,7 @@
 
 #include "downloadmanager.h"
 #include "httpclient.h"
+#include "mostradorlogswitches.h"
 #include "mainwindowcontrols.h"
 #include "mostradorstate.h"
 #include "qtdownloadwindows.h"
@@ -20,7 +21,7 @@ struct StartupContext;
 // Mostrador's main window: a kiosk window filled by the embedded browser.
 class TFrmPrincipal : public QWidget, public MainWindowControls {
 public:
-    explicit TFrmPrincipal(QWebEngineProfile &profile);
+    TFrmPrincipal(QWebEngineProfile &profile, MostradorLogSwitches logSwitches);
 
     // The start-up sequence, run before the window is first shown.
     StartupSequence::Outcome FormCreate(const StartupContext &context, StartupOperations &operations);

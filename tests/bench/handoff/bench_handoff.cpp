@@ -1,0 +1,121 @@
+// What a clerk feels of the handoff: from the click on the sales page's print button in the
+// installed Mostrador to the last byte of the sale's two tickets on a pseudo-terminal port, beside
+// Ticketera started directly with the same URL and beside "gio open" of that URL, in an X session
+// without a desktop environment. The click is xdotool's, whose own start counts in the first
+// figure; the port route is used so that no spooler's time hides the start-up's.
+#include "benchfigure.h"
+#include "centralserver.h"
+#include "kiosk.h"
+#include "kioskbench.h"
+#include "pseudoterminal.h"
+#include "salespage.h"
+#include "schemehandler.h"
+#include "storedlogin.h"
+#include "xvfbserver.h"
+#include "xwindows.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QThread>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <vector>
+
+namespace {
+
+// Milliseconds from `start` to the tickets' last byte; negative when they did not arrive whole.
+double timeToLastByte(PseudoTerminal &terminal, const std::function<void()> &start)
+{
+    QElapsedTimer clock;
+    clock.start();
+    start();
+    const QByteArray bytes = terminal.read(salespage::kPortBytes.size(), 30000);
+    const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+    // Let this run's Ticketera end before the next one starts.
+    QThread::msleep(700);
+    terminal.read(-1, 50);
+    return bytes == salespage::kPortBytes ? ms : -1;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 9;
+    const InstalledCopy copy;
+    const QString home = Kiosk::homeDir(copy);
+    registerSchemeHandler(copy, home + QStringLiteral("/.local/share"), home + QStringLiteral("/.config"));
+    if (!storedlogin::storeCredentials(copy, QStringLiteral("caja 7"), QStringLiteral("clave")))
+        return 1;
+    const CentralServer server;
+    PseudoTerminal terminal;
+    copy.writeSettings("[CONNECTION]\r\nAUTOL=1\r\n[PRINTER_CONFIG]\r\nIMPRIMIRPUERTO=1\r\nPUERTOIMPRESION=COM1\r\n"
+                       "[PORTS]\r\nCOM1=" + terminal.devicePath().toUtf8() + "\r\n");
+    copy.storeServerAddress(QStringLiteral("127.0.0.1:%1").arg(server.httpPort()));
+    const XvfbServer xvfb(1280, 1024);
+    const XWindows x(xvfb.display());
+    Kiosk kiosk(copy, xvfb.display());
+    QString window;
+    std::optional<QPoint> button;
+    if (!waitUntil([&] {
+            window = x.visibleWindowsOf(kiosk.pid()).value(0);
+            button = window.isEmpty() ? std::nullopt : salespage::printButton(x.capture(window));
+            return button.has_value();
+        }, 90000)) {
+        std::fprintf(stderr, "the sales page did not show: %s\n", kiosk.standardError().constData());
+        return 1;
+    }
+
+    const auto moveTo = [&](QPoint at) {
+        x.run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("--window"), window,
+                                          QString::number(at.x()), QString::number(at.y())});
+    };
+    const auto pressAndRelease = [&] { x.run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("1")}); };
+
+    // The environment the kiosk hands on to what it starts.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.insert(QStringLiteral("DISPLAY"), xvfb.display());
+    env.insert(QStringLiteral("ZELVORA_TEMP_DIR"), copy.workDir());
+    env.insert(QStringLiteral("HOME"), home);
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/.local/share"));
+    const auto startDetached = [&](const QString &program, const QStringList &arguments) {
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.setProgram(program);
+        process.setArguments(arguments);
+        process.startDetached();
+    };
+    const auto click = pressAndRelease;
+    const auto direct = [&] { startDetached(copy.appDir() + QStringLiteral("Ticketera"), {salespage::kPrintUrl}); };
+    const auto gio = [&] { startDetached(QStringLiteral("gio"), {QStringLiteral("open"), salespage::kPrintUrl}); };
+
+    // The pointer is put in place untimed; the timed part is xdotool's "click" (its start, the
+    // press and the release that makes the click).
+    moveTo(*button);
+    std::vector<double> clicked, started, opened;
+    // One warm-up run of each, so all start from the same page cache.
+    for (int i = 0; i <= runs; ++i) {
+        const double c = timeToLastByte(terminal, click), d = timeToLastByte(terminal, direct),
+                     g = timeToLastByte(terminal, gio);
+        if (c < 0 || d < 0 || g < 0) {
+            std::fprintf(stderr, "run %d: the tickets did not arrive whole (click %.0f, direct %.0f, gio %.0f)\n", i, c,
+                         d, g);
+            return 1;
+        }
+        if (i == 0)
+            continue;
+        clicked.push_back(c);
+        started.push_back(d);
+        opened.push_back(g);
+    }
+    const double c = kioskbench::median(clicked), d = kioskbench::median(started), g = kioskbench::median(opened);
+    std::printf("Sale, click on the print button to the tickets' last byte on the port, median of %d: %.0f ms\n", runs, c);
+    std::printf("Ticketera started directly with the same URL, same measure:                  %.0f ms\n", d);
+    std::printf("\"gio open\" of the same URL, same measure:                                    %.0f ms\n", g);
+    std::printf("  the handoff: %.0f ms over the direct start; \"gio open\": %.0f ms\n", c - d, g - d);
+    benchFigure("handoff: click to last byte minus Ticketera started directly (median)", c - d, "ms", "<=", 100);
+    return 0;
+}

@@ -1,0 +1,153 @@
+// A sale, end to end, on the installed programs under a private X server: Mostrador (its log
+// on) logs in to the local central server with stored credentials, the test clicks the sales
+// page's print button with the mouse (xdotool), the desktop (GIO, with entries and defaults of the
+// test's own user) starts Ticketera, and the tickets reach a pseudo-terminal port or a CUPS PDF
+// queue.
+#include "centralserver.h"
+#include "cupsserver.h"
+#include "mostradorlog.h"
+#include "processtree.h"
+#include "pseudoterminal.h"
+#include "salespage.h"
+#include "schemehandler.h"
+#include "storedlogin.h"
+#include "xvfbserver.h"
+#include "xwindows.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kLogged = QStringLiteral("MostradorLogged");
+const QByteArray kBlank = " \r\n \r\n \r\n";
+
+QString toolOutput(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(60000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+class SaleE2eTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        QFile::copy(QStringLiteral(MOSTRADOR_LOGGED), copy.appDir() + kLogged);
+        QFile::setPermissions(copy.appDir() + kLogged, QFile::permissions(QStringLiteral(MOSTRADOR_LOGGED)));
+        const QString home = Kiosk::homeDir(copy);
+        registerSchemeHandler(copy, home + QStringLiteral("/.local/share"), home + QStringLiteral("/.config"));
+        ASSERT_TRUE(storedlogin::storeCredentials(copy, QStringLiteral("caja 7"), QStringLiteral("clave")));
+    }
+
+    // Starts the kiosk on the server with the printer settings given, waits for the sales page and
+    // clicks its print button.
+    std::unique_ptr<Kiosk> sell(const CentralServer &server, const QByteArray &printerKeys,
+                                const QProcessEnvironment &extra = {})
+    {
+        QFile::remove(copy.workDir() + QStringLiteral("/ZelvoraMostrador.log"));
+        QFile::remove(copy.workDir() + QStringLiteral("/Ticketera.log"));
+        copy.writeSettings("[CONNECTION]\r\nAUTOL=1\r\n[PRINTER_CONFIG]\r\n" + printerKeys);
+        copy.storeServerAddress(QStringLiteral("127.0.0.1:%1").arg(server.httpPort()));
+        auto kiosk = std::make_unique<Kiosk>(copy, xvfb.display(), kLogged, extra);
+        const XWindows x(xvfb.display());
+        QString window;
+        std::optional<QPoint> button;
+        EXPECT_TRUE(waitUntil([&] {
+            window = x.visibleWindowsOf(kiosk->pid()).value(0);
+            button = window.isEmpty() ? std::nullopt : salespage::printButton(x.capture(window));
+            return button.has_value();
+        }, 60000)) << kiosk->standardError().constData();
+        if (button)
+            x.click(window, *button, 1);
+        return kiosk;
+    }
+
+    InstalledCopy copy;
+    XvfbServer xvfb;
+};
+
+} // namespace
+
+// The sale's own page, then pages whose link carries what Qt's URL class would have rewritten.
+TEST_F(SaleE2eTest, TheClickedTicketReachesThePortWithTheExactUrl)
+{
+    const QString printed = QStringLiteral("] Termino de impresion por puerto\r\n");
+    const struct {
+        const char *name;
+        QString url; // what the page's link holds
+        QByteArray port;
+        QString logLine; // Ticketera's, waited for
+    } cases[] = {
+        {"the sale: two tickets of one job", salespage::kPrintUrl, salespage::kPortBytes, printed},
+        {"%%, + and %5C", QStringLiteral("zvr:LIB&1&0&0&&0&&1100%%+x%5Cn"), "100% x\\n\r\n" + kBlank, printed},
+        // Ticketera's decoder refuses it with its box: the text arrived as the page wrote it.
+        {"malformed escape", QStringLiteral("ZVR:LIB&1&0&0&&0&&1a%G1%4"), "",
+         QStringLiteral("] INICIO DE OPERACION UTF8Decode. Cadena: LIB&1&0&0&&0&&1a%G1%4\r\n")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QByteArrayList page;
+        if (c.url != salespage::kPrintUrl) {
+            const QByteArray href = c.url.toUtf8().replace("&", "&amp;");
+            page << "--route" << "/VANTO/Login.html" << "--body"
+                 << "<a id=\"imprimir\" href=\"" + href + "\" style=\"display:inline-block;padding:12px 40px;"
+                    "background:#2e7d32;color:#fff\">Imprimir ticket</a>";
+        }
+        const CentralServer server(page);
+        PseudoTerminal terminal;
+        const std::unique_ptr<Kiosk> kiosk =
+            sell(server, "IMPRIMIRPUERTO=1\r\nPUERTOIMPRESION=COM1\r\n[PORTS]\r\nCOM1=" + terminal.devicePath().toUtf8() + "\r\n");
+        ASSERT_TRUE(waitUntil([&] { return copy.log().contains(c.logLine); }, 60000)) << copy.log().toStdString();
+        EXPECT_EQ(terminal.read(-1, 500), c.port);
+        if (c.port.isEmpty()) {
+            // Ticketera waits at its box: it holds none of the kiosk's files, the single-instance lock
+            // included.
+            QList<qint64> ticketera;
+            for (const qint64 pid : processtree::liveTree(kiosk->pid()))
+                if (processtree::executable(pid).endsWith(QStringLiteral("/Ticketera")))
+                    ticketera << pid;
+            ASSERT_EQ(ticketera.size(), 1);
+            EXPECT_FALSE(processtree::holdsFile(ticketera.first(), Kiosk::lockPath(copy)));
+        }
+        EXPECT_TRUE(mostradorLogLines(copy.workDir()).contains(QStringLiteral("Enlace ZVR entregado al escritorio: ") + c.url));
+        EXPECT_TRUE(copy.log().contains(QStringLiteral("\r\nParametro1: ") + c.url + QStringLiteral("\r\n")))
+            << copy.log().toStdString();
+    }
+}
+
+// The report route: both tickets on a PDF queue, each with its barcode.
+TEST_F(SaleE2eTest, TheTicketsOfTheSaleReachAPdfQueue)
+{
+    CupsServer cups;
+    if (!cups.isRunning())
+        GTEST_SKIP() << cups.skipReason().toStdString();
+    cups.addPdfQueue(QStringLiteral("tickets"), QStringLiteral("Tickets en PDF"));
+    // Poppler's PostScript conversion keeps the characters of the glyphs for pdftotext.
+    cups.runClient(QStringLiteral("lpadmin"), {QStringLiteral("-p"), QStringLiteral("tickets"), QStringLiteral("-o"),
+                                               QStringLiteral("pdftops-renderer-default=pdftocairo")});
+    const CentralServer server;
+    const std::unique_ptr<Kiosk> kiosk = sell(server, "PRINTER=0\r\nPAPER=1\r\n", cups.environment());
+
+    const QStringList pdfs = cups.waitForPdfs(2, 60000);
+    ASSERT_EQ(pdfs.size(), 2) << copy.log().toStdString();
+    const QStringList firstLines[] = {{"RECARGA MOVIL", "Importe: 10,00"}, {"COPIA - RECARGA MOVIL", "Importe: 10,00"}};
+    for (int i = 0; i < 2; ++i) {
+        const QString text = toolOutput(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdfs[i], QStringLiteral("-")});
+        for (const QString &line : firstLines[i])
+            EXPECT_TRUE(text.contains(line)) << text.toStdString();
+        QTemporaryDir dir;
+        toolOutput(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-png"),
+                                                QStringLiteral("-singlefile"), pdfs[i], dir.path() + QStringLiteral("/page")});
+        EXPECT_EQ(toolOutput(QStringLiteral("zbarimg"), {QStringLiteral("-q"), dir.path() + QStringLiteral("/page.png")}),
+                  QStringLiteral("CODE-128:12345678901234567890\n"));
+    }
+    EXPECT_TRUE(mostradorLogLines(copy.workDir()).contains(QStringLiteral("Enlace ZVR entregado al escritorio: ") + salespage::kPrintUrl));
+    const QString log = copy.log();
+    EXPECT_TRUE(log.contains(QStringLiteral("\r\nParametro1: ") + salespage::kPrintUrl + QStringLiteral("\r\n")));
+    EXPECT_TRUE(log.contains(QStringLiteral("] Impresion directo a impresora: 0\r\n")));
+    EXPECT_FALSE(log.contains(QStringLiteral("ERROR"))) << log.toStdString();
+}
