@@ -92,8 +92,15 @@ void KioskPage::trustPrintLinksFrom(const QUrl &url)
 
 bool KioskPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
 {
-    if (!printlink::isPrintLink(url))
+    if (!printlink::isPrintLink(url)) {
+        // The policy above lets every scheme the browser does not know leave for the desktop; any
+        // but ours still needs the click the browser's default asks for.
+        static const QStringList webSchemes = {QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("about"),
+                                               QStringLiteral("data"), QStringLiteral("blob"), QStringLiteral("file")};
+        if (type != NavigationTypeLinkClicked && !webSchemes.contains(url.scheme()))
+            return false;
         return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+    }
     handOver(printlink::textOf(url), isMainFrame);
     return false;
 }

@@ -8,7 +8,8 @@
 #include "installedcopy.h"
 #include "kiosk.h"
 #include "pseudoterminal.h"
-#include "saleclick.h"
+#include "salespage.h"
+#include "schemehandler.h"
 #include "storedlogin.h"
 #include "xvfbserver.h"
 #include "xwindows.h"
@@ -73,7 +74,8 @@ public:
         say(QStringLiteral("== local central server on %1").arg(server.httpUrl()));
         if (!storedlogin::storeCredentials(m_copy, QStringLiteral("Tienda Centro"), QStringLiteral("clave-7")))
             return failed(QStringLiteral("the credentials could not be stored"));
-        saleclick::registerTicketera(m_copy);
+        registerSchemeHandler(m_copy, Kiosk::homeDir(m_copy) + QStringLiteral("/.local/share"),
+                              Kiosk::homeDir(m_copy) + QStringLiteral("/.config"));
 
         PseudoTerminal port;
         writeSettings(server, "PRINTER=\r\nGENERICTEXTONLY=0\r\nPAPER=\r\nLOGO=\r\nIMPRIMIRPUERTO=1\r\n"
@@ -142,16 +144,16 @@ private:
     bool sell(Kiosk &kiosk, const XWindows &x, const QString &run)
     {
         QString window;
-        QPoint button;
+        std::optional<QPoint> button;
         const bool shown = waitUntil([&] {
             window = x.visibleWindowsOf(kiosk.pid()).value(0);
-            return !window.isEmpty() && saleclick::findPrintButton(x.capture(window), &button);
+            return !window.isEmpty() && (button = salespage::printButton(x.capture(window)));
         }, 60000);
         if (!shown)
             return failed(QStringLiteral("the sales page did not show: ") + QString::fromLocal8Bit(kiosk.standardError()));
         x.screenshot(m_folder + QStringLiteral("/%1-sales-page.png").arg(run));
         say(QStringLiteral("-- the sales page shows (%1/%2-sales-page.png); clicking \"Imprimir ticket\"").arg(m_folder, run));
-        x.click(window, button, 1);
+        x.click(window, *button, 1);
         return true;
     }
 

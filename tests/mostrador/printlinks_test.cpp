@@ -5,6 +5,7 @@
 #include "browserpage.h"
 #include "browserruntime.h"
 #include "centralserver.h"
+#include "kioskpage.h"
 
 #include <QTest>
 #include <QWebEngineHttpRequest>
@@ -117,3 +118,27 @@ TEST_F(PrintLinksTest, LinksOpenedByAScriptComeFromTheApplicationsMainFrameOnly)
 }
 
 } // namespace
+
+// Other schemes the browser does not know go to the desktop only after a click, as before.
+TEST(KioskPageSchemes, OnlyAClickLetsAnotherSchemeLeaveTheBrowser)
+{
+    struct Page : KioskPage {
+        using KioskPage::KioskPage;
+        using KioskPage::acceptNavigationRequest;
+    };
+    BrowserRuntime runtime;
+    Page page(runtime.profile(), [](const QString &) { return true; }, MostradorLogSwitches{});
+    const struct {
+        const char *url;
+        QWebEnginePage::NavigationType type;
+        bool accepted;
+    } cases[] = {
+        {"mailto:caja@example.org", QWebEnginePage::NavigationTypeOther, false},
+        {"sms:123", QWebEnginePage::NavigationTypeRedirect, false},
+        {"mailto:caja@example.org", QWebEnginePage::NavigationTypeLinkClicked, true},
+        {"https://example.org/", QWebEnginePage::NavigationTypeOther, true},
+        {"about:blank", QWebEnginePage::NavigationTypeTyped, true},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(page.acceptNavigationRequest(QUrl(QString::fromLatin1(c.url)), c.type, true), c.accepted) << c.url;
+}
