@@ -74,7 +74,14 @@ bool appendToSharedLog(const QString &filePath, const QByteArray &bytes, qint64 
         if (log.get() < 0)
             return false;
     }
-    return log.writeAll(bytes.constData(), bytes.size());
+    // A full filesystem may take only the start of the line: the log loses the whole line
+    // instead, so that the next one does not carry on from a torn one.
+    const off_t end = lseek(log.get(), 0, SEEK_END);
+    if (log.writeAll(bytes.constData(), bytes.size()))
+        return true;
+    if (end >= 0)
+        ftruncate(log.get(), end);
+    return false;
 }
 
 } // namespace platform

@@ -48,6 +48,7 @@ struct Exchange {
     std::chrono::milliseconds readTimeout{};
     std::chrono::milliseconds answerTimeLimit{};
     bool requestUnderWay = false;
+    bool connected = false;
     Clock::time_point connectedAt;
     Clock::time_point lastData;
     curl_off_t downloaded = 0;
@@ -66,12 +67,17 @@ int onNewSocket(void *data, curl_socket_t, curlsocktype)
 }
 
 // A connection is made (or reused) and the request is about to go: the connection attempt is
-// over and the answer's time limits start.
+// over and the read time-out starts. The answer's time limit runs from the first connection on:
+// redirects to a server that trickles each answer would otherwise renew it fifteen times.
 int onRequestReady(void *data, char *, char *, int, int)
 {
     auto &exchange = *static_cast<Exchange *>(data);
     exchange.requestUnderWay = true;
-    exchange.connectedAt = exchange.lastData = Clock::now();
+    exchange.lastData = Clock::now();
+    if (!exchange.connected) {
+        exchange.connected = true;
+        exchange.connectedAt = exchange.lastData;
+    }
     return CURL_PREREQFUNC_OK;
 }
 

@@ -1,5 +1,6 @@
 #include "codepage.h"
 #include "inifile.h"
+#include "peakmemory.h"
 #include "printspooler.h"
 #include "pseudoterminal.h"
 #include "recordingmessageboxes.h"
@@ -105,27 +106,6 @@ protected:
 
 const QString kExample1 = workedexamples::kUrl1;
 const QByteArray kExample1Bytes = workedexamples::kTextBytes1;
-
-qint64 statusKb(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    status.open(QIODevice::ReadOnly);
-    const QByteArray all = status.readAll();
-    const qsizetype at = all.indexOf(field);
-    return at < 0 ? 0 : all.mid(at + qstrlen(field), 20).trimmed().split(' ').first().toLongLong();
-}
-
-// How far the process's peak memory rose above what it held before `work`.
-qint64 peakGrowthKb(const std::function<void()> &work)
-{
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5"); // the peak starts again from the memory held now
-    clear.close();
-    const qint64 before = statusKb("VmRSS:");
-    work();
-    return statusKb("VmHWM:") - before;
-}
 
 } // namespace
 
@@ -259,5 +239,53 @@ TEST_F(RunTest, FailuresShowTheirBoxAndLogTheirClass)
             EXPECT_GE(at, 0) << c.name << ": missing or out of order: " << line.toStdString();
             from = at < 0 ? from : at + line.size();
         }
+    }
+}
+
+TEST_F(RunTest, LargestJobsPrintCompletelyInFlatMemory)
+{
+    constexpr int kLines = PrintStringReader::kMaxLinesPerJob;
+    const QString marker = QStringLiteral("%5Cn%5Cn%5Cn%5Cx1D%5Cx56%5Cx01");
+    const struct {
+        const char *name;
+        QString url;
+        int jobs;
+        std::function<QByteArray(int job)> bytes;
+    } cases[] = {
+        // Each field after the first ends one ticket and begins the next.
+        {"10,000 tickets of one line",
+         [&] {
+             QString url = QStringLiteral("ZVR:LIB&%1&0&0&&0&&1T0").arg(kLines);
+             for (int i = 1; i < kLines; ++i)
+                 url += u'&' + u'1' + marker + u'T' + QString::number(i);
+             return url;
+         }(),
+         kLines, [](int job) { return "T" + QByteArray::number(job) + "\r\n \r\n \r\n \r\n"; }},
+        {"one ticket of 10,000 lines",
+         [&] {
+             QString url = QStringLiteral("ZVR:LIB&%1&0&0&&0&").arg(kLines);
+             for (int i = 0; i < kLines; ++i)
+                 url += QStringLiteral("&0L%1").arg(i);
+             return url;
+         }(),
+         1,
+         [](int) {
+             QByteArray all;
+             for (int i = 0; i < kLines; ++i)
+                 all += "L" + QByteArray::number(i) + "\r\n";
+             return all + " \r\n \r\n \r\n";
+         }},
+    };
+    writeSettings("[PRINTER_CONFIG]\nPRINTER=1\nPAPER=1\nGENERICTEXTONLY=1\n");
+    for (const auto &c : cases) {
+        m_spooler.jobs.clear();
+        const qint64 peakKb = peakGrowthKb([&] { EXPECT_EQ(run({c.url}), TFrmPrincipal::Outcome::Ended) << c.name; });
+        std::printf("%s: peak memory growth %lld KiB for a print string of %lld characters\n", c.name,
+                    static_cast<long long>(peakKb), static_cast<long long>(c.url.size()));
+        EXPECT_LT(peakKb, 32 * 1024) << c.name;
+        EXPECT_TRUE(m_ui.boxes.boxes.isEmpty()) << c.name;
+        ASSERT_EQ(m_spooler.jobs.size(), c.jobs) << c.name;
+        for (int job = 0; job < c.jobs; ++job)
+            ASSERT_EQ(m_spooler.jobs[job].second, c.bytes(job)) << c.name << ", job " << job;
     }
 }
