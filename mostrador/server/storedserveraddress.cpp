@@ -1,5 +1,6 @@
 #include "storedserveraddress.h"
 
+#include "addressbook.h"
 #include "escribirlog.h"
 #include "inifile.h"
 #include "stringcipher.h"
@@ -74,6 +75,19 @@ void guardarIpConfig(const QString &directory, const QString &fileName, const QS
     escribirLog(QStringLiteral("IP antes de encriptar: ") + address);
     IniFile(directory + fileName)
         .writeString(kSection, kKey, toStoredForm(encriptarXor(address, QStringLiteral("E"), kCipherKey)));
+}
+
+QString direccionServidor(const QString &directory, const QString &fileName, const QString &fromSettings,
+                          const QString &byDefault, MostradorLogSwitches logSwitches)
+{
+    const QString stored = leerIpConfig(directory, fileName);
+    if (!stored.isEmpty()) {
+        logSwitches.logGeneral(fromSettings + stored);
+        return stored;
+    }
+    const QString address = addressbook::ipPorDefecto(addressbook::kIndice, addressbook::kConjunto);
+    logSwitches.logGeneral(byDefault + address);
+    return address;
 }
 
 bool esDireccionServidor(const QString &text)

@@ -1,6 +1,5 @@
 #include "tthreadmostradorip.h"
 
-#include "addressbook.h"
 #include "httpclient.h"
 #include "storedserveraddress.h"
 #include "zelvoraerror.h"
@@ -22,13 +21,9 @@ TThreadMostradorIp::TThreadMostradorIp(QString dirApp, MostradorLogSwitches logS
 void TThreadMostradorIp::Execute()
 {
     m_logSwitches.logGeneral(QStringLiteral("HILO: Inicio del Hilo de consulta de nueva IP de conexión al servidor"));
-    QString address = leerIpConfig(m_dirApp, kSettingsFile);
-    if (address.isEmpty()) {
-        address = addressbook::ipPorDefecto(addressbook::kIndice, addressbook::kConjunto);
-        m_logSwitches.logGeneral(QStringLiteral("HILO: Conseguir la IP de conexion por defecto. Ip: ") + address);
-    } else {
-        m_logSwitches.logGeneral(QStringLiteral("HILO: Conseguir la IP de conexion del fichero INI. Ip: ") + address);
-    }
+    const QString address =
+        direccionServidor(m_dirApp, kSettingsFile, QStringLiteral("HILO: Conseguir la IP de conexion del fichero INI. Ip: "),
+                          QStringLiteral("HILO: Conseguir la IP de conexion por defecto. Ip: "), m_logSwitches);
     const QString url = QStringLiteral("http://") + address + QStringLiteral("/VANTO/mostradorIp.htm");
 
     try {

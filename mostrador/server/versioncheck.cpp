@@ -1,6 +1,5 @@
 #include "versioncheck.h"
 
-#include "addressbook.h"
 #include "httpclient.h"
 #include "httperror.h"
 #include "integertext.h"
@@ -29,13 +28,9 @@ bool comprobarActualizaciones(const QString &dirApp, MostradorLogSwitches logSwi
     const int n = toInteger(own);
     logSwitches.logGeneral(QStringLiteral("Consultar la version de Mostrador. Version ejecutable: ") + own);
 
-    QString address = leerIpConfig(dirApp, QStringLiteral("Ticketera.ini"));
-    if (address.isEmpty()) {
-        address = addressbook::ipPorDefecto(addressbook::kIndice, addressbook::kConjunto);
-        logSwitches.logGeneral(QStringLiteral("Conseguir la IP de conexion por defecto. IP: ") + address);
-    } else {
-        logSwitches.logGeneral(QStringLiteral("Leer la Ip de conexion del fichero INI. IP: ") + address);
-    }
+    const QString address = direccionServidor(dirApp, QStringLiteral("Ticketera.ini"),
+                                              QStringLiteral("Leer la Ip de conexion del fichero INI. IP: "),
+                                              QStringLiteral("Conseguir la IP de conexion por defecto. IP: "), logSwitches);
     const QString url = QStringLiteral("http://") + address + QStringLiteral("/VANTO/mostradorVersion.htm");
     logSwitches.logGeneral(QStringLiteral("Peticion al servidor de la version de actualizacion. URL: ") + url);
 

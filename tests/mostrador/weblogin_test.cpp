@@ -138,15 +138,3 @@ TEST_F(WebLoginTest, APostReachesTheServerEvenWhenTheAnswerMayBeCached)
 }
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    // The browser's sub-processes are started from this executable, as they are from Mostrador.
-    if (const std::optional<int> exitCode = BrowserRuntime::dispatch(argc, argv))
-        return *exitCode;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    BrowserRuntime::configureProcess();
-    QApplication application(argc, argv);
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -3,6 +3,7 @@
 // command doing the same POST. curl's own figure (-w '%{time_total}') is used, so its process
 // start-up is not counted. Then how long the client takes to give up a silent and a trickling
 // server. Optional argument: the number of round trips per figure (default 50).
+#include "benchfigure.h"
 #include "centralserver.h"
 #include "droppingport.h"
 #include "httpclient.h"
@@ -98,6 +99,9 @@ int main(int argc, char **argv)
         const double ours = median(client);
         std::printf("%-6s %8.2f %12.2f %7.2fx %12.2f %7.2fx\n", base.startsWith(QLatin1String("https")) ? "HTTPS" : "HTTP",
                     ours, median(each), ours / median(each), median(one), ours / median(one));
+        benchFigure(base.startsWith(QLatin1String("https")) ? "form POST over HTTPS, ratio to curl"
+                                                            : "form POST over HTTP, ratio to curl",
+                    ours / median(each), "x", "<=", 1.2);
     }
 
     QString message;

@@ -1,6 +1,7 @@
 // Prints how fast and how small Ticketera's direct routes are, beside references measured in
 // the same run: a minimal C program writing the same bytes to the same pseudo-terminal, and
 // `lp -o raw` of the same bytes to the same raw CUPS queue.
+#include "benchfigure.h"
 #include "cupsserver.h"
 #include "installedcopy.h"
 #include "pseudoterminal.h"
@@ -148,6 +149,9 @@ int main()
     report("minimal C writer", minimal, "last byte");
     std::printf("  ratio %.2fx (target under 10x; under 5x with the windowing libraries left unloaded)\n",
                 median(port.event) / median(minimal.event));
+    benchFigure("Ticketera port route, ratio to a minimal C writer", median(port.event) / median(minimal.event), "x", "<",
+                10);
+    benchFigure("Ticketera peak memory, port route", port.peakKb / 1024.0, "MB", "<", 30);
 
     CupsServer cups;
     if (!cups.isRunning()) {
@@ -188,6 +192,8 @@ int main()
     report("Ticketera", text, "job handed over");
     report("lp -o raw", lp, "job handed over");
     std::printf("  ratio %.2fx (target under 3x)\n", median(text.exit) / median(lp.exit));
+    benchFigure("Ticketera text-only route, ratio to lp", median(text.exit) / median(lp.exit), "x", "<", 3);
+    benchFigure("Ticketera peak memory, text-only route", text.peakKb / 1024.0, "MB", "<", 30);
     std::printf("Peak memory of Ticketera: port route %.1f MB, text-only route %.1f MB (target under 30 MB)\n",
                 port.peakKb / 1024.0, text.peakKb / 1024.0);
     return 0;
