@@ -77,11 +77,10 @@ bool appendToSharedLog(const QString &filePath, const QByteArray &bytes, qint64 
     // A full filesystem may take only the start of the line: the log loses the whole line
     // instead, so that the next one does not carry on from a torn one.
     const off_t end = lseek(log.get(), 0, SEEK_END);
-    if (log.writeAll(bytes.constData(), bytes.size()))
-        return true;
-    if (end >= 0)
-        ftruncate(log.get(), end);
-    return false;
+    const bool written = log.writeAll(bytes.constData(), bytes.size());
+    if (!written && end >= 0 && ftruncate(log.get(), end) != 0)
+        return false; // nothing more to do: the torn line stays
+    return written;
 }
 
 } // namespace platform

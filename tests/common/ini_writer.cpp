@@ -19,14 +19,14 @@
 
 namespace {
 
-int writeRegistry(const QString &hive, const char *key, const char *valueName, bool forever)
+int writeRegistry(const QString &hive, const char *key, const char *valueName, bool again)
 {
     platform::RegistryKey registry(hive);
     int rc = registry.create(QString::fromLatin1(key));
     const QString filler(4000, u'v');
     for (int i = 0; rc == 0; ++i) {
         rc = registry.writeString(QString::fromLatin1(valueName), filler + QString::number(i));
-        if (!forever)
+        if (!again)
             break;
     }
     if (rc == 0)

@@ -214,6 +214,10 @@ TEST_F(RunTest, FailuresShowTheirBoxAndLogTheirClass)
          {QStringLiteral("] ERROR EXCEPTION - Se produjo un error en la impresión - Los parametros de lineas de ticket "
                          "y codigos de barras parecen no coincidir. Mensaje error: El texto de las líneas del trabajo "
                          "supera el máximo de 1048576 caracteres\r\n")}},
+        {"a print string of 3 MiB", "[PRINTER_CONFIG]\nPRINTER=0\nPAPER=1\nGENERICTEXTONLY=1\n", QString(),
+         QStringLiteral("ZVR:LIB&1&0&0&&0&&1") + QString(3 * 1024 * 1024, u'x'), TFrmPrincipal::Outcome::Ended,
+         QStringLiteral("Error"), QStringLiteral("Se produjo un error en la impresión"),
+         {QStringLiteral("Mensaje error: El texto de las líneas del trabajo supera el máximo de 1048576 caracteres\r\n")}},
         {"malformed escape", "[PRINTER_CONFIG]\nPRINTER=0\nPAPER=1\nGENERICTEXTONLY=1\n", QString(),
          QStringLiteral("ZVR:LIB%2"), TFrmPrincipal::Outcome::ShowMainWindow, QStringLiteral("Ticketera"),
          QStringLiteral("Error decoding URL style (%XX) encoded string at position 4"),
