@@ -3,12 +3,13 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <functional>
+#include <optional>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 namespace {
 
-struct Run {
+struct FullRun {
     QString dir; // the filesystem's mount point
     int rc = -1; // of the write made while the filesystem was full
     QByteArray error;
@@ -18,7 +19,7 @@ struct Run {
 // In a private mount namespace: `before` on a 64 KiB tmpfs, the tmpfs filled, `during`, the filler
 // removed, `after`, then `show`. The scripts see the mount point as $d, the work directory as
 // $ZELVORA_TEMP_DIR, log_writer as $L and ini_writer as $I.
-std::optional<Run> runOnFullFilesystem(const QString &before, const QString &during, const QString &after,
+std::optional<FullRun> runOnFullFilesystem(const QString &before, const QString &during, const QString &after,
                                        const QString &show)
 {
     const QString script =
@@ -39,7 +40,7 @@ std::optional<Run> runOnFullFilesystem(const QString &before, const QString &dur
     if (firstEnd < 0 || rcAt < 0)
         return std::nullopt;
     const qsizetype rcEnd = out.indexOf('\n', rcAt + 1);
-    return Run{QString::fromLocal8Bit(out.left(firstEnd)), out.mid(rcAt + 4, rcEnd - rcAt - 4).toInt(),
+    return FullRun{QString::fromLocal8Bit(out.left(firstEnd)), out.mid(rcAt + 4, rcEnd - rcAt - 4).toInt(),
                p.readAllStandardError().trimmed(), out.mid(rcEnd + 1)};
 }
 
@@ -87,7 +88,7 @@ TEST(FullFilesystem, WritesAreRefusedOrDroppedAndWhatWasWrittenStays)
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
-        const std::optional<Run> run = runOnFullFilesystem(QString::fromLatin1(row.before), QString::fromLatin1(row.during),
+        const std::optional<FullRun> run = runOnFullFilesystem(QString::fromLatin1(row.before), QString::fromLatin1(row.during),
                                                            QString::fromLatin1(row.after), QString::fromLatin1(row.show));
         if (!run)
             GTEST_SKIP() << "no private mount here";

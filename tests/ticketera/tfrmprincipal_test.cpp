@@ -2,6 +2,7 @@
 #include "inifile.h"
 #include "peakmemory.h"
 #include "printspooler.h"
+#include "printstringreader.h"
 #include "pseudoterminal.h"
 #include "recordingmessageboxes.h"
 #include "reportroute.h"
@@ -228,7 +229,8 @@ TEST_F(RunTest, FailuresShowTheirBoxAndLogTheirClass)
         m_spooler.refusal = c.refusal;
         m_spooler.jobs.clear();
         writeSettings(c.settings);
-        const QString before = log();
+        // A long print string fills the log past its rotation: each case starts a new one.
+        QFile::remove(m_dir.path() + QStringLiteral("/work/Ticketera.log"));
         // Nothing is printed, and a refused job never grows in memory on its way to the refusal.
         EXPECT_LT(peakGrowthKb([&] { EXPECT_EQ(run({c.url}), c.outcome) << c.name; }), 32 * 1024) << c.name;
         EXPECT_TRUE(m_spooler.jobs.isEmpty()) << c.name;
@@ -236,7 +238,7 @@ TEST_F(RunTest, FailuresShowTheirBoxAndLogTheirClass)
         EXPECT_EQ(m_ui.boxes.boxes[0].icon, MessageBoxes::Icon::Error) << c.name;
         EXPECT_EQ(m_ui.boxes.boxes[0].caption, c.caption) << c.name;
         EXPECT_EQ(m_ui.boxes.boxes[0].text, c.text) << c.name;
-        const QString added = log().mid(before.size());
+        const QString added = log();
         qsizetype from = 0;
         for (const QString &line : c.logLines) {
             const qsizetype at = added.indexOf(line, from);
@@ -248,7 +250,7 @@ TEST_F(RunTest, FailuresShowTheirBoxAndLogTheirClass)
 
 TEST_F(RunTest, LargestJobsPrintCompletelyInFlatMemory)
 {
-    constexpr int kLines = PrintStringReader::kMaxLinesPerJob;
+    static constexpr int kLines = PrintStringReader::kMaxLinesPerJob;
     const QString marker = QStringLiteral("%5Cn%5Cn%5Cn%5Cx1D%5Cx56%5Cx01");
     const struct {
         const char *name;
@@ -261,7 +263,7 @@ TEST_F(RunTest, LargestJobsPrintCompletelyInFlatMemory)
          [&] {
              QString url = QStringLiteral("ZVR:LIB&%1&0&0&&0&&1T0").arg(kLines);
              for (int i = 1; i < kLines; ++i)
-                 url += u'&' + u'1' + marker + u'T' + QString::number(i);
+                 url += QStringLiteral("&1") + marker + u'T' + QString::number(i);
              return url;
          }(),
          kLines, [](int job) { return "T" + QByteArray::number(job) + "\r\n \r\n \r\n \r\n"; }},
@@ -280,6 +282,11 @@ TEST_F(RunTest, LargestJobsPrintCompletelyInFlatMemory)
              return all + " \r\n \r\n \r\n";
          }},
     };
+    // The log takes the rest of the string after every ticket, some 3.7 GB here, rotated as it
+    // goes: in memory-backed storage the disk does not set the pace.
+    QTemporaryDir memoryWork(QStringLiteral("/dev/shm/ticketera-work-XXXXXX"));
+    if (memoryWork.isValid())
+        qputenv("ZELVORA_TEMP_DIR", QFile::encodeName(memoryWork.path()));
     writeSettings("[PRINTER_CONFIG]\nPRINTER=1\nPAPER=1\nGENERICTEXTONLY=1\n");
     for (const auto &c : cases) {
         m_spooler.jobs.clear();
