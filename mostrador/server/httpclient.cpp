@@ -48,6 +48,7 @@ struct Exchange {
     std::chrono::milliseconds readTimeout{};
     std::chrono::milliseconds answerTimeLimit{};
     bool requestUnderWay = false;
+    bool inHeader = false; // between the request and the blank line that ends the answer's header
     bool connected = false;
     Clock::time_point connectedAt;
     Clock::time_point lastData;
@@ -73,6 +74,7 @@ int onRequestReady(void *data, char *, char *, int, int)
 {
     auto &exchange = *static_cast<Exchange *>(data);
     exchange.requestUnderWay = true;
+    exchange.inHeader = true;
     exchange.lastData = Clock::now();
     if (!exchange.connected) {
         exchange.connected = true;
@@ -88,6 +90,7 @@ size_t onHeader(char *buffer, size_t size, size_t count, void *data)
     exchange.lastData = Clock::now();
     if (line.startsWith("HTTP/"))
         exchange.statusLine = line.trimmed();
+    exchange.inHeader = line.startsWith("HTTP/") || (line != "\r\n" && line != "\n");
     return size * count;
 }
 
@@ -284,6 +287,9 @@ QString HttpClient::post(const QString &url, const QStringList &form)
     if (result != CURLE_OK) {
         if (!exchange.failure.isEmpty())
             throw HttpError(exchange.failure);
+        // libcurl refuses a header line longer than it can hold as if memory had run out.
+        if (result == CURLE_OUT_OF_MEMORY && exchange.inHeader)
+            throw HttpError(QStringLiteral("The answer's header is too long"));
         throw HttpError(QString::fromUtf8(m_session->errorText[0] ? m_session->errorText
                                                                     : curl_easy_strerror(result)));
     }
