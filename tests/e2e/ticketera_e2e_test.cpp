@@ -377,7 +377,9 @@ TEST(TicketeraInstalled, LongestArgumentPrintsCompletely)
     getrusage(RUSAGE_CHILDREN, &usage);
     std::printf("Ticketera, a print string of %lld characters: peak resident memory %ld KiB\n",
                 static_cast<long long>(url.size()), usage.ru_maxrss);
-    EXPECT_LT(usage.ru_maxrss, 256 * 1024);
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+    EXPECT_LT(usage.ru_maxrss, 256 * 1024); // a sanitizer's shadow memory would count too
+#endif
 }
 
 TEST(TicketeraInstalled, PrinterFaultsEndWithTheGeneralError)
