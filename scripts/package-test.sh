@@ -83,7 +83,7 @@ in_root dpkg-query -W -f='   Depends: ${Depends}\n' zelvora
 
 # What the package holds, and where.
 for f in Ticketera Mostrador Configuracion lib/libzelvora-cups.so lib/libticketera-gui.so informes/ticket_gran_7cm.fr3 \
-  informes/Ticket_peq_5cm.fr3; do
+  informes/Ticket_peq_5cm.fr3 resources/ORMEZA.lpf resources/VELTRA.lpf; do
   check "installed: $dir/$f" test -f "$root$dir/$f"
 done
 for f in /usr/share/applications/zelvora-ticketera.desktop /usr/share/applications/zelvora-mostrador.desktop \

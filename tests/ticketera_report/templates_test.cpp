@@ -5,6 +5,8 @@
 #include "textobject.h"
 #include "ticketreportroute.h"
 
+#include <QDir>
+#include <QImage>
 #include <gtest/gtest.h>
 
 using namespace report;
@@ -50,5 +52,26 @@ TEST(Templates, CarryTheNamesKindsAndBindingsTheRouteUses)
         Report report;
         report.loadFromFile(QStringLiteral(ZELVORA_SOURCE_DIR "/informes/") + QLatin1String(file));
         EXPECT_EQ(structure(report.layout()), kStructure) << file;
+    }
+}
+
+// The provider logos the installation ships are bitmaps (the route loads them as BMP whatever their
+// extension) small enough for the provider picture of both templates, which would crop them.
+TEST(Templates, ShippedProviderLogosAreBitmapsThatFitBothTemplates)
+{
+    const QDir resources(QStringLiteral(ZELVORA_SOURCE_DIR "/resources"));
+    const QStringList logos = resources.entryList({QStringLiteral("*.lpf")}, QDir::Files);
+    ASSERT_FALSE(logos.isEmpty());
+    for (const char *file : {"ticket_gran_7cm.fr3", "Ticket_peq_5cm.fr3"}) {
+        Report report;
+        report.loadFromFile(QStringLiteral(ZELVORA_SOURCE_DIR "/informes/") + QLatin1String(file));
+        const auto *picture = dynamic_cast<const ReportObject *>(report.layout().find(QStringLiteral("imgLogoPrv")));
+        ASSERT_NE(picture, nullptr) << file;
+        for (const QString &logo : logos) {
+            const QImage image(resources.filePath(logo), "BMP");
+            ASSERT_FALSE(image.isNull()) << logo.toStdString();
+            EXPECT_LE(image.width(), picture->width) << file << ' ' << logo.toStdString();
+            EXPECT_LE(image.height(), picture->height) << file << ' ' << logo.toStdString();
+        }
     }
 }
