@@ -34,7 +34,7 @@ if [ "$mode" != address ]; then
   cmake --build build-tsan --target "${targets[@]}"
   # Their tests, by suite name; the other programs of that build are never built.
   suites=$(for t in common/common_tests server/server_tests server/serverlink_tests ticketera/ticketera_tests; do
-             "build-tsan/tests/$t" --gtest_list_tests | grep -v '^ ' | tr -d '.'
+             "build-tsan/tests/$t" --gtest_list_tests | grep -E '^[A-Za-z0-9_]+\.$' | tr -d '.'
            done | paste -sd '|')
   (
     export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/tsan.supp"
