@@ -76,7 +76,13 @@ bool appendToSharedLog(const QString &filePath, const QByteArray &bytes, qint64 
         if (log.get() < 0)
             return false;
     }
-    return log.writeAll(bytes.constData(), bytes.size());
+    // A full filesystem may take only the start of the line: the log loses the whole line
+    // instead, so that the next one does not carry on from a torn one.
+    const off_t end = lseek(log.get(), 0, SEEK_END);
+    const bool written = log.writeAll(bytes.constData(), bytes.size());
+    if (!written && end >= 0 && ftruncate(log.get(), end) != 0)
+        return false; // nothing more to do: the torn line stays
+    return written;
 }
 
 } // namespace platform

@@ -47,6 +47,8 @@ struct Exchange {
     std::chrono::milliseconds readTimeout{};
     std::chrono::milliseconds answerTimeLimit{};
     bool requestUnderWay = false;
+    bool inHeader = false; // between the request and the blank line that ends the answer's header
+    bool connected = false;
     Clock::time_point connectedAt;
     Clock::time_point lastData;
     curl_off_t downloaded = 0;
@@ -65,12 +67,18 @@ int onNewSocket(void *data, curl_socket_t, curlsocktype)
 }
 
 // A connection is made (or reused) and the request is about to go: the connection attempt is
-// over and the answer's time limits start.
+// over and the read time-out starts. The answer's time limit runs from the first connection on:
+// redirects to a server that trickles each answer would otherwise renew it fifteen times.
 int onRequestReady(void *data, char *, char *, int, int)
 {
     auto &exchange = *static_cast<Exchange *>(data);
     exchange.requestUnderWay = true;
-    exchange.connectedAt = exchange.lastData = Clock::now();
+    exchange.inHeader = true;
+    exchange.lastData = Clock::now();
+    if (!exchange.connected) {
+        exchange.connected = true;
+        exchange.connectedAt = exchange.lastData;
+    }
     return CURL_PREREQFUNC_OK;
 }
 
@@ -81,6 +89,7 @@ size_t onHeader(char *buffer, size_t size, size_t count, void *data)
     exchange.lastData = Clock::now();
     if (line.startsWith("HTTP/"))
         exchange.statusLine = line.trimmed();
+    exchange.inHeader = line.startsWith("HTTP/") || (line != "\r\n" && line != "\n");
     return size * count;
 }
 
@@ -247,6 +256,9 @@ QString HttpClient::post(const QString &url, const QStringList &form)
     if (result != CURLE_OK) {
         if (!exchange.failure.isEmpty())
             throw HttpError(exchange.failure);
+        // libcurl refuses a header line longer than it can hold as if memory had run out.
+        if (result == CURLE_OUT_OF_MEMORY && exchange.inHeader)
+            throw HttpError(QStringLiteral("The answer's header is too long"));
         throw HttpError(QString::fromUtf8(m_session->errorText[0] ? m_session->errorText
                                                                     : curl_easy_strerror(result)));
     }

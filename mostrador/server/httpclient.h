@@ -23,8 +23,8 @@ public:
     // Follows up to 15 redirects in a row; when off, a redirect answer is a failure.
     void setFollowRedirects(bool follow);
     bool followRedirects() const;
-    // Longest time from the connection to the end of the answer, so that a server trickling its
-    // answer cannot hold the caller forever.
+    // Longest time from the first connection to the end of the last answer, redirects included,
+    // so that a server trickling its answers cannot hold the caller forever.
     void setAnswerTimeLimit(int milliseconds);
     int answerTimeLimit() const;
 

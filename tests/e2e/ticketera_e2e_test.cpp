@@ -8,10 +8,13 @@
 #include "workedexamples.h"
 
 #include <QDir>
+#include <algorithm>
+#include <iterator>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 #include <memory>
 #include <pwd.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -252,4 +255,177 @@ TEST(TicketeraInstalled, TextOnlyPrinterReceivesOneRawJobPerTicket)
     EXPECT_EQ(cups.takeRawJob(QStringLiteral("texto")), "Segundo\r\nfin\r\n" + kBlank);
     EXPECT_EQ(cups.takeRawJob(QStringLiteral("alpha"), 500), QByteArray());
     EXPECT_EQ(copy.log().count(QStringLiteral("] Impresion Generic Text Only\r\n")), 2);
+}
+
+namespace {
+
+// Splits a log into its entries (one write each: the prefix up to the next prefix) without
+// their prefixes, which only differ in time.
+QStringList logEntries(const QByteArray &log)
+{
+    static const QRegularExpression prefix(QStringLiteral(R"(\[\d\d/[^/\]]+/\d{4}, \d\d:\d\d::\d\d-\d{3}\] )"));
+    const QString text = QString::fromLatin1(log);
+    QStringList entries;
+    qsizetype last = -1;
+    for (auto it = prefix.globalMatch(text); it.hasNext();) {
+        const auto match = it.next();
+        if (last >= 0)
+            entries << text.mid(last, match.capturedStart() - last);
+        else if (match.capturedStart() != 0)
+            entries << QStringLiteral("(no prefix) ") + text.left(match.capturedStart());
+        last = match.capturedEnd();
+    }
+    if (last >= 0)
+        entries << text.mid(last);
+    return entries;
+}
+
+QProcessEnvironment withoutDisplay(QProcessEnvironment env = QProcessEnvironment())
+{
+    env.insert(QStringLiteral("DISPLAY"), QString());
+    env.insert(QStringLiteral("WAYLAND_DISPLAY"), QString());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QString());
+    return env;
+}
+
+} // namespace
+
+TEST(TicketeraInstalled, HundredRunsAtOnceShareOneLogThroughOneRotation)
+{
+    constexpr int kRuns = 100;
+    const InstalledCopy copy;
+    copy.writeSettings("[PRINTER_CONFIG]\r\nIMPRIMIRPUERTO=1\r\nPUERTOIMPRESION=COM1\r\n[PORTS]\r\nCOM1=/dev/null\r\n");
+    const auto url = [](int run) {
+        return QStringLiteral("ZVR:LIB&2&0&0&&0&&1TICKET%20%1&0fin").arg(run, 3, 10, QChar(u'0'));
+    };
+    // One run alone gives the entries every run writes; its ticket number tells them apart.
+    ASSERT_EQ(copy.run(QStringLiteral("Ticketera"), {url(0)}, withoutDisplay()).exitCode, 0);
+    const QString logPath = copy.workDir() + QStringLiteral("/Ticketera.log");
+    QFile alone(logPath);
+    ASSERT_TRUE(alone.open(QIODevice::ReadOnly));
+    const QByteArray aloneBytes = alone.readAll();
+    alone.close();
+    const QStringList template_ = logEntries(aloneBytes);
+    ASSERT_GT(template_.size(), 5);
+
+    // A log so full that the runs push it over the rotation size halfway through.
+    QStringList expected;
+    QByteArray filler;
+    for (int i = 0; filler.size() < 1048576 - kRuns * aloneBytes.size() / 2; ++i) {
+        const QString entry = QStringLiteral("relleno %1\r\n").arg(i, 6, 10, QChar(u'0'));
+        filler += "[09/dic/2026, 14:00::00-000] " + entry.toLatin1();
+        expected << entry;
+    }
+    const QString firstFiller = expected.first();
+    ASSERT_TRUE(alone.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    alone.write(filler);
+    alone.close();
+
+    std::vector<std::unique_ptr<QProcess>> runs;
+    for (int run = 0; run < kRuns; ++run) {
+        runs.push_back(std::make_unique<QProcess>());
+        copy.start(*runs.back(), QStringLiteral("Ticketera"), {url(run)}, withoutDisplay());
+        const QString number = QStringLiteral("%1").arg(run, 3, 10, QChar(u'0'));
+        for (const QString &entry : template_)
+            expected << QString(entry).replace(QStringLiteral("TICKET%20000"), QStringLiteral("TICKET%20") + number)
+                            .replace(QStringLiteral("TICKET 000"), QStringLiteral("TICKET ") + number);
+    }
+    for (const auto &run : runs) {
+        EXPECT_TRUE(run->waitForFinished(120000));
+        EXPECT_EQ(run->exitCode(), 0);
+    }
+
+    QFile previous(logPath + QStringLiteral(".1")), current(logPath);
+    ASSERT_TRUE(previous.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(current.open(QIODevice::ReadOnly));
+    const QStringList before = logEntries(previous.readAll()), after = logEntries(current.readAll());
+    // One rotation: the filler starts the previous generation and the current one holds none.
+    ASSERT_FALSE(before.isEmpty());
+    EXPECT_EQ(before.first(), firstFiller);
+    EXPECT_FALSE(after.isEmpty());
+    EXPECT_FALSE(after.join(QString()).contains(QStringLiteral("relleno")));
+    QStringList found = before + after;
+    found.sort();
+    expected.sort();
+    EXPECT_EQ(found.size(), expected.size());
+    // Entries in one list and not the other: torn, lost or made up.
+    QStringList odd;
+    std::set_symmetric_difference(found.begin(), found.end(), expected.begin(), expected.end(), std::back_inserter(odd));
+    EXPECT_TRUE(odd.isEmpty()) << odd.size() << " entries differ, such as " << odd.mid(0, 4).join(u'|').toStdString();
+}
+
+TEST(TicketeraInstalled, LongestArgumentPrintsCompletely)
+{
+    // Linux takes at most 128 KiB in one argument, its final zero included.
+    constexpr int kLines = 1300;
+    QString url = QStringLiteral("ZVR:LIB&%1&0&0&&0&").arg(kLines);
+    QByteArray printed;
+    for (int i = 0; i < kLines; ++i) {
+        const QByteArray line = QByteArray::number(i).rightJustified(5, '0') + ' ' + QByteArray(86, 'a' + i % 26);
+        url += QStringLiteral("&0") + QString::fromLatin1(line);
+        printed += line + "\r\n";
+    }
+    ASSERT_LT(url.size(), 131072);
+    ASSERT_GT(url.size(), 120000);
+    const InstalledCopy copy;
+    const QString port = copy.root() + QStringLiteral("/port");
+    copy.writeSettings("[PRINTER_CONFIG]\r\nIMPRIMIRPUERTO=1\r\nPUERTOIMPRESION=" + port.toLocal8Bit() + "\r\n");
+    const InstalledCopy::Result result = copy.run(QStringLiteral("Ticketera"), {url}, withoutDisplay());
+    EXPECT_EQ(result.exitCode, 0) << result.standardError.toStdString();
+    EXPECT_EQ(copy.readFile(port), printed + kBlank);
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    std::printf("Ticketera, a print string of %lld characters: peak resident memory %ld KiB\n",
+                static_cast<long long>(url.size()), usage.ru_maxrss);
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+    EXPECT_LT(usage.ru_maxrss, 256 * 1024); // a sanitizer's shadow memory would count too
+#endif
+}
+
+TEST(TicketeraInstalled, PrinterFaultsEndWithTheGeneralError)
+{
+    CupsServer cups;
+    if (!cups.isRunning())
+        GTEST_SKIP() << cups.skipReason().toStdString();
+    const struct {
+        const char *name;
+        QStringList fault; // lpadmin or cupsreject arguments, run after the configuration
+        QString program;
+        QStringList logLines; // in this order
+    } cases[] = {
+        {"the queue refuses jobs", {QStringLiteral("texto")}, QStringLiteral("cupsreject"),
+         {QStringLiteral("] Impresion Generic Text Only\r\n"),
+          QStringLiteral("] ERROR EXCEPTION- Clase de error: PrinterError Mensaje del error: La impresora texto no acepta "
+                         "el trabajo: ")}},
+        {"the printer was removed", {QStringLiteral("-x"), QStringLiteral("texto")}, QStringLiteral("lpadmin"),
+         {QStringLiteral("] ERROR: Indice de impresora a cargar FUERA DE RANGO\r\n"),
+          QStringLiteral("] Se ejecuta la aplicacion de configuracion: "),
+          QStringLiteral("] ERROR EXCEPTION- Clase de error: PrinterError Mensaje del error: La impresora 1 no existe: el "
+                         "sistema tiene 1 impresoras\r\n")}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        cups.addRawQueue(QStringLiteral("alpha"), QStringLiteral("Primera"));
+        cups.addRawQueue(QStringLiteral("texto"), QStringLiteral("Generic / Text Only"));
+        const InstalledCopy copy;
+        copy.writeFile(QStringLiteral("Configuracion"), "#!/bin/sh\nexit 0\n");
+        QFile::setPermissions(copy.appDir() + QStringLiteral("Configuracion"), QFileDevice::Permissions(0x7755));
+        copy.writeSettings("[PRINTER_CONFIG]\r\nPRINTER=1\r\nGENERICTEXTONLY=1\r\nPAPER=1\r\n");
+        ASSERT_EQ(cups.runClient(c.program, c.fault), 0);
+        const InstalledCopy::Result result =
+            copy.run(QStringLiteral("Ticketera"), {kExample1}, withoutDisplay(cups.environment()));
+        EXPECT_EQ(result.exitCode, 0) << result.standardError.toStdString();
+        const QString log = copy.log();
+        qsizetype from = 0;
+        EXPECT_TRUE(log.contains(QStringLiteral("] SIN PANTALLA - Mensaje no mostrado. Titulo: Error Texto: Se produjo un "
+                                                "error en la impresión\r\n")));
+        for (const QString &line : c.logLines) {
+            const qsizetype at = log.indexOf(line, from);
+            EXPECT_GE(at, 0) << "missing or out of order: " << line.toStdString() << "\n" << log.toStdString();
+            from = at < 0 ? from : at + line.size();
+        }
+        EXPECT_EQ(cups.takeRawJob(QStringLiteral("alpha"), 500), QByteArray());
+        cups.runClient(QStringLiteral("lpadmin"), {QStringLiteral("-x"), QStringLiteral("texto")});
+        cups.runClient(QStringLiteral("lpadmin"), {QStringLiteral("-x"), QStringLiteral("alpha")});
+    }
 }

@@ -12,11 +12,13 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineProfile>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -239,6 +241,34 @@ TEST_F(DownloadsTest, DownloadsAtOnceKeepTheirOwnAnswerPathAndWindow)
     ASSERT_TRUE(QTest::qWaitFor([&] { return opened.size() == 2; }, 30000));
     EXPECT_EQ(opened.back(), root.filePath(QStringLiteral("abrir/lento.pdf")));
     EXPECT_FALSE(first->alive);
+}
+
+TEST_F(DownloadsTest, AFullDiskLeavesTheDownloadUnfinishedAndItsWindowToTheUser)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to mount a small filesystem";
+    const QString full = root.filePath(QStringLiteral("lleno"));
+    QDir().mkpath(full);
+    if (QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                                                    QStringLiteral("size=64k"), QStringLiteral("tmpfs"), full}) != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs here";
+    const std::unique_ptr<const QString, void (*)(const QString *)> unmount(
+        &full, [](const QString *path) { QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), *path}); });
+    QFile filler(full + QStringLiteral("/relleno"));
+    ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
+    while (filler.write(QByteArray(4096, '0')) == 4096 && filler.flush()) {
+    }
+    filler.close();
+
+    windows.answer = [](const QString &) { return mtGuardar; };
+    windows.savePath = full + QStringLiteral("/informe.csv");
+    startDownload(QStringLiteral("informe.csv"), QStringLiteral("text/csv"));
+    ASSERT_TRUE(settled());
+    QFile saved(*windows.savePath);
+    EXPECT_FALSE(saved.open(QIODevice::ReadOnly) && saved.readAll() == TestPageServer::downloadContent(QStringLiteral("informe.csv")));
+    EXPECT_TRUE(opened.isEmpty());
+    ASSERT_EQ(windows.progress.size(), 1u);
+    EXPECT_TRUE(windows.progress.front()->alive || windows.progress.front()->leftToUser);
 }
 
 TEST(DownloadFileName, OnlyTheLastPartOfTheSuggestedNameIsKept)

@@ -9,6 +9,7 @@
 #include "httpclient.h"
 #include "httperror.h"
 #include "inifile.h"
+#include "peakmemory.h"
 #include "mostradorlog.h"
 #include "qtprint.h"
 #include "storedserveraddress.h"
@@ -16,6 +17,7 @@
 #include "versioncheck.h"
 
 #include <QElapsedTimer>
+#include <cstdio>
 #include <QFile>
 #include <QTemporaryDir>
 #include <memory>
@@ -161,6 +163,48 @@ TEST_F(ServerLinkTest, AProbeOfAServerThatNeverAnswersEndsWithinThreeReadTimeOut
     EXPECT_EQ(consultarTipoConexion(client, appDir(), kBoth), 0);
     EXPECT_LT(timer.elapsed(), 3 * 5000 + 5000) << "a hang, not a speed figure";
     EXPECT_EQ(server->requests().size(), 3);
+}
+
+// Each try of the probe ends within the client's bounds, the start-up goes on with what the probe
+// found, and memory stays far below what the servers send. The answer's time limit is shortened
+// so that the trickling server costs seconds, not three minutes.
+TEST_F(ServerLinkTest, HostileServersEndEachTryAndTheStartUpGoesOn)
+{
+    const QByteArray login = "/VANTO/Login.html";
+    const struct {
+        const char *name;
+        QByteArrayList server;
+        bool storedAddress; // "zelvora.test" over HTTP; else the defaults over HTTPS
+        int kind;
+        const char *failure; // in each of the three failure lines
+        int answerTimeLimitMs = HttpClient::kDefaultAnswerTimeLimitMs;
+    } cases[] = {
+        {"trickles one byte a second", {"--route", login, "--trickle-ms", "1000", "--body", "0123456789"}, true, 0,
+         "longer than 3000 ms", 3000},
+        {"endless body", {"--route", login, "--endless-body"}, true, 0, "longer than 16777216 bytes"},
+        {"redirect loop", {"--route", login, "--status", "302", "--redirect", "{http}" + login}, true, 0,
+         "Maximum (15) redirects followed"},
+        {"headers of 8 MiB", {"--route", login, "--header-mib", "8"}, true, 0, "header"},
+        {"reset halfway through the body", {"--route", login, "--reset-mid-body"}, true, 0, "reset"},
+        {"garbage instead of TLS", {"--garbage-instead-of-tls"}, false, 0, "SSL"},
+        {"certificate for another name", {"--certificate-name", "otro.example"}, false, 2, ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto server = serve(c.server);
+        store(c.storedAddress ? QStringLiteral("zelvora.test") : QString());
+        HttpClient client(HttpClient::Kind::MainWindow);
+        client.setAnswerTimeLimit(c.answerTimeLimitMs);
+        int kind = -1;
+        const qint64 peakKb = peakGrowthKb([&] { kind = consultarTipoConexion(client, appDir(), kBoth); });
+        std::printf("%s: peak memory growth %lld KiB\n", c.name, static_cast<long long>(peakKb));
+        EXPECT_EQ(kind, c.kind);
+        EXPECT_LT(peakKb, 64 * 1024);
+        const QStringList failures = log().filter("Excepcion mensaje: ");
+        EXPECT_EQ(failures.size(), c.kind == 0 ? 3 : 0);
+        for (const QString &line : failures)
+            EXPECT_TRUE(line.contains(QLatin1String(c.failure), Qt::CaseInsensitive)) << line.toStdString();
+    }
 }
 
 TEST_F(ServerLinkTest, TheVersionCheckComparesFirstAndThirdCharacters)

@@ -16,4 +16,8 @@ struct AnswerSettings {
     std::string redirect;                  // Location; "{http}", "{https}" stand for the base URLs
     int hops = 0;                          // redirects to itself (?hop=1 ... ?hop=N) before answering
     std::vector<std::pair<std::string, std::string>> headers; // further header lines of the answer
+    // Hostile answers, for the fault tests; each replaces the answer above.
+    bool endlessBody = false;              // a body that never ends
+    int headerMebibytes = 0;               // header lines of that many MiB
+    bool resetMidBody = false;             // a reset halfway through the announced body
 };

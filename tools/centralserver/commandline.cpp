@@ -15,6 +15,7 @@ Built-in pages: /VANTO/Login.html (the sales application's login and sales page,
   --https-port N           HTTPS port (0: chosen by the system)
   --certificate-name NAME  name in the self-signed certificate (localhost)
   --tls13-only             offer TLS 1.3 alone
+  --garbage-instead-of-tls answer every HTTPS connection with bytes that are no TLS
   --record FILE            append one JSON line per request received
   --route PATH             answer PATH as the answer options after it say (200, empty body);
                            PATH without --route keeps its built-in answer, others get 404
@@ -30,6 +31,10 @@ Answer options:
                            give the status too, e.g. --status 302
   --hops N                 redirect to PATH?hop=1, ... PATH?hop=N (302) before answering
   --header "NAME: VALUE"   one more header line in the answer (repeatable)
+Hostile answers, each in place of the above:
+  --endless-body           a body that never ends
+  --header-mib N           header lines of N MiB in all
+  --reset-mid-body         announce 1 MiB of body and reset the connection halfway
 )";
 
 namespace {
@@ -83,6 +88,8 @@ ServerSettings parseCommandLine(int argc, char **argv)
             settings.certificateName = value();
         else if (option == "--tls13-only")
             settings.tls13Only = true;
+        else if (option == "--garbage-instead-of-tls")
+            settings.garbageInsteadOfTls = true;
         else if (option == "--record")
             settings.recordPath = value();
         else if (option == "--route")
@@ -109,6 +116,12 @@ ServerSettings parseCommandLine(int argc, char **argv)
             answer().redirect = value();
         else if (option == "--hops")
             answer().hops = number(option, value());
+        else if (option == "--endless-body")
+            answer().endlessBody = true;
+        else if (option == "--header-mib")
+            answer().headerMebibytes = number(option, value());
+        else if (option == "--reset-mid-body")
+            answer().resetMidBody = true;
         else if (option == "--header") {
             const std::string line = value();
             const size_t colon = line.find(':');

@@ -41,10 +41,12 @@ Connection::Connection(int socket, std::chrono::milliseconds readTimeout) : m_so
 Connection::~Connection()
 {
     if (m_ssl) {
-        SSL_shutdown(m_ssl);
+        if (!m_reset)
+            SSL_shutdown(m_ssl);
         SSL_free(m_ssl);
     }
-    shutdown(m_socket, SHUT_RDWR);
+    if (!m_reset)
+        shutdown(m_socket, SHUT_RDWR);
     close(m_socket);
 }
 
@@ -76,6 +78,14 @@ bool Connection::waitForClientToLeave(std::chrono::milliseconds wait) const
 {
     pollfd descriptor{m_socket, POLLRDHUP, 0};
     return poll(&descriptor, 1, static_cast<int>(wait.count())) > 0;
+}
+
+void Connection::reset()
+{
+    // Closed with a linger time of zero, the socket sends a reset instead of the orderly end.
+    const linger abort{1, 0};
+    setsockopt(m_socket, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+    m_reset = true;
 }
 
 bool Connection::is_readable() const
@@ -110,6 +120,8 @@ ssize_t Connection::read(char *data, size_t size)
 
 ssize_t Connection::write(const char *data, size_t size)
 {
+    if (m_reset)
+        return -1;
     size_t done = 0;
     while (done < size) {
         const ssize_t sent = m_ssl ? SSL_write(m_ssl, data + done, static_cast<int>(size - done))

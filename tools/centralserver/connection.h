@@ -25,6 +25,8 @@ public:
     const std::string &captured() const { return m_captured; }
     // Blocks until the client closes the connection or `wait` has passed; true when it closed.
     bool waitForClientToLeave(std::chrono::milliseconds wait) const;
+    // Breaks the connection off: nothing more is written, and it ends with a reset.
+    void reset();
 
     bool is_readable() const override;
     bool is_writable() const override;
@@ -44,4 +46,5 @@ private:
     size_t m_begin = 0;
     size_t m_end = 0;
     std::string m_captured;
+    bool m_reset = false;
 };

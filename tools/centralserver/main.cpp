@@ -2,9 +2,12 @@
 
 #include "commandline.h"
 #include "configuredanswer.h"
+#include "endlessbody.h"
 #include "filedownload.h"
+#include "hugeheaders.h"
 #include "recordingserver.h"
 #include "requestlog.h"
+#include "resetmidbody.h"
 #include "routingtable.h"
 #include "salesdocuments.h"
 #include "salesloginpage.h"
@@ -41,6 +44,17 @@ RoutingTable builtInRoutes()
     return routes;
 }
 
+std::shared_ptr<const Route> routeFor(const AnswerSettings &answer)
+{
+    if (answer.endlessBody)
+        return std::make_shared<EndlessBody>();
+    if (answer.headerMebibytes > 0)
+        return std::make_shared<HugeHeaders>(answer.headerMebibytes);
+    if (answer.resetMidBody)
+        return std::make_shared<ResetMidBody>();
+    return std::make_shared<ConfiguredAnswer>(answer);
+}
+
 int bindPort(RecordingServer &server, const std::string &address, int port)
 {
     if (port == 0)
@@ -67,11 +81,12 @@ int main(int argc, char **argv)
     try {
         RoutingTable routes = builtInRoutes();
         for (const auto &[path, answer] : settings.routes)
-            routes.add(path, std::make_shared<ConfiguredAnswer>(answer), answer.scheme);
+            routes.add(path, routeFor(answer), answer.scheme);
         RequestLog log(settings.recordPath);
         const TlsContext tls(settings.certificateName, settings.tls13Only);
         RecordingServer http(routes, log, nullptr);
         RecordingServer https(routes, log, &tls);
+        https.setGarbageInsteadOfTls(settings.garbageInsteadOfTls);
         const int httpPort = bindPort(http, settings.bindAddress, settings.httpPort);
         const int httpsPort = bindPort(https, settings.bindAddress, settings.httpsPort);
         if (httpPort <= 0 || httpsPort <= 0)

@@ -43,6 +43,12 @@ void RecordingServer::setBaseUrls(const std::string &http, const std::string &ht
 bool RecordingServer::process_and_close_socket(socket_t socket)
 {
     Connection connection(socket, kReadTimeout);
+    if (m_tls && m_garbageInsteadOfTls) {
+        static const std::string garbage = "220 this server speaks no TLS\r\n";
+        connection.write(garbage.data(), garbage.size());
+        connection.waitForClientToLeave(kReadTimeout);
+        return true;
+    }
     if (m_tls && !connection.acceptTls(m_tls->get()))
         return false;
     t_connection = &connection;

@@ -16,6 +16,8 @@ public:
 
     // The base URLs that redirects may name; set once both servers are bound, before listening.
     void setBaseUrls(const std::string &http, const std::string &https);
+    // Every connection gets bytes that are no TLS instead of the handshake.
+    void setGarbageInsteadOfTls(bool garbage) { m_garbageInsteadOfTls = garbage; }
 
 private:
     bool process_and_close_socket(socket_t socket) override;
@@ -26,4 +28,5 @@ private:
     const TlsContext *m_tls;
     std::string m_httpBase;
     std::string m_httpsBase;
+    bool m_garbageInsteadOfTls = false;
 };

@@ -13,6 +13,7 @@ struct ServerSettings {
     int httpsPort = 0;
     std::string certificateName = "localhost";
     bool tls13Only = false;
+    bool garbageInsteadOfTls = false;
     std::string recordPath; // empty: nothing recorded
     std::vector<std::pair<std::string, AnswerSettings>> routes;
 };
