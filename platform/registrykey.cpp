@@ -1,8 +1,10 @@
 #include "registrykey.h"
 
 #include "atomicwrite.h"
+#include "filedescriptor.h"
 #include "filelock.h"
 #include "paths.h"
+#include "regularfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -143,22 +145,6 @@ bool makeDirectories(const QString &path)
     }
 }
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
 std::mutex &writers()
 {
     static std::mutex m;
@@ -186,29 +172,12 @@ RegistryKey::RegistryKey(QString hiveDirectory) : m_hiveDirectory(std::move(hive
 int RegistryKey::load(const QByteArray &path, QByteArrayList *lines) const
 {
     // Opening for writing as well is what tells whether this user has full access.
-    const Descriptor fd(open(path.constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    const FileDescriptor fd(open(path.constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
     if (fd.get() < 0)
         return errno;
-    struct stat st;
-    if (fstat(fd.get(), &st) != 0)
-        return errno;
-    if (!S_ISREG(st.st_mode))
-        return EINVAL;
-    if (st.st_size > kMaxFileSize)
-        return EFBIG;
-    QByteArray content(qsizetype(st.st_size), Qt::Uninitialized);
-    qsizetype filled = 0;
-    while (filled < content.size()) {
-        const ssize_t n = read(fd.get(), content.data() + filled, content.size() - filled);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return errno;
-        if (n == 0)
-            break;
-        filled += n;
-    }
-    content.truncate(filled);
+    QByteArray content;
+    if (const int error = readOpenRegularFile(fd.get(), kMaxFileSize, &content))
+        return error;
     *lines = content.split('\n');
     if (!lines->isEmpty() && lines->last().isEmpty())
         lines->removeLast();

@@ -23,7 +23,13 @@ int readRegularFile(const QString &path, qint64 maxBytes, QByteArray *content)
     const FileDescriptor fd(open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (fd.get() < 0)
         return errno;
-    if (fstat(fd.get(), &st) != 0)
+    return readOpenRegularFile(fd.get(), maxBytes, content);
+}
+
+int readOpenRegularFile(int fd, qint64 maxBytes, QByteArray *content)
+{
+    struct stat st;
+    if (fstat(fd, &st) != 0)
         return errno;
     if (!S_ISREG(st.st_mode))
         return EINVAL;
@@ -32,7 +38,7 @@ int readRegularFile(const QString &path, qint64 maxBytes, QByteArray *content)
     QByteArray bytes;
     char buffer[65536];
     for (;;) {
-        const ssize_t n = read(fd.get(), buffer, sizeof buffer);
+        const ssize_t n = read(fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
