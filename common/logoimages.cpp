@@ -105,6 +105,9 @@ void saveBitmap(const QImage &bitmap, const QString &path)
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    if (bitmap.isNull() || !bitmap.save(&buffer, "BMP") || !platform::writeFileAtomically(path, bytes))
+    if (bitmap.isNull() || !bitmap.save(&buffer, "BMP"))
         throw FileWriteError(path);
+    errno = 0;
+    if (!platform::writeFileAtomically(path, bytes))
+        throw FileWriteError(path, errno ? qt_error_string(errno) : QString());
 }

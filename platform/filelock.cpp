@@ -7,11 +7,33 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace platform {
 
 FileLock::FileLock(const QString &lockFilePath, Wait wait)
+{
+    if (!openFile(lockFilePath))
+        return;
+    const int error = lock(LOCK_EX | (wait == Wait::DontBlock ? LOCK_NB : 0));
+    m_state = error == 0 ? State::Locked : error == EWOULDBLOCK ? State::Busy : State::Failed;
+}
+
+FileLock::FileLock(const QString &lockFilePath, std::chrono::milliseconds timeout)
+{
+    if (!openFile(lockFilePath))
+        return;
+    // flock has no time-out of its own: try again in short steps while the holder keeps it.
+    constexpr std::chrono::milliseconds kStep(20);
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    int error;
+    while ((error = lock(LOCK_EX | LOCK_NB)) == EWOULDBLOCK && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(kStep);
+    m_state = error == 0 ? State::Locked : error == EWOULDBLOCK ? State::Busy : State::Failed;
+}
+
+bool FileLock::openFile(const QString &lockFilePath)
 {
     const QByteArray path = QFile::encodeName(lockFilePath);
     m_fd = open(path.constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
@@ -24,17 +46,16 @@ FileLock::FileLock(const QString &lockFilePath, Wait wait)
         // Another user's lock file we may only read: flock works on it all the same.
         m_fd = open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     }
-    if (m_fd < 0)
-        return;
-    const int operation = LOCK_EX | (wait == Wait::DontBlock ? LOCK_NB : 0);
+    return m_fd >= 0;
+}
+
+int FileLock::lock(int operation)
+{
     int rc;
     do {
         rc = flock(m_fd, operation);
     } while (rc != 0 && errno == EINTR);
-    if (rc == 0)
-        m_state = State::Locked;
-    else
-        m_state = errno == EWOULDBLOCK ? State::Busy : State::Failed;
+    return rc == 0 ? 0 : errno;
 }
 
 FileLock::~FileLock()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <chrono>
 
 namespace platform {
 
@@ -12,6 +13,8 @@ public:
     enum class State { Locked, Busy, Failed };
 
     explicit FileLock(const QString &lockFilePath, Wait wait = Wait::Block);
+    // Waits at most `timeout` for the lock; Busy when another holder kept it that long.
+    FileLock(const QString &lockFilePath, std::chrono::milliseconds timeout);
     ~FileLock();
     FileLock(const FileLock &) = delete;
     FileLock &operator=(const FileLock &) = delete;
@@ -24,6 +27,9 @@ public:
     static QString pathFor(const QString &subject);
 
 private:
+    bool openFile(const QString &lockFilePath);
+    int lock(int operation);
+
     int m_fd = -1;
     State m_state = State::Failed;
 };

@@ -1,10 +1,14 @@
 #include "portdevice.h"
 
+#include "filelock.h"
+
 #include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -133,6 +137,15 @@ QString PortDevice::resolveName(const QString &name, const NameMap &mapping)
             return device + QString::number(number - 1);
     }
     return name;
+}
+
+QString PortDevice::lockPathFor(const QString &path)
+{
+    struct stat st;
+    if (stat(QFile::encodeName(path).constData(), &st) == 0 && (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)))
+        return FileLock::pathFor(QStringLiteral("/dev/char/%1:%2").arg(major(st.st_rdev)).arg(minor(st.st_rdev)));
+    const QFileInfo file(path);
+    return FileLock::pathFor(file.exists() ? file.canonicalFilePath() : file.absoluteFilePath());
 }
 
 QString PortDevice::errorText(int code)

@@ -30,6 +30,9 @@ public:
     // to case), else COMn / LPTn (n >= 1) as /dev/ttyS(n-1) / /dev/lp(n-1), else the name as
     // a path.
     static QString resolveName(const QString &name, const NameMap &mapping);
+    // The lock file of the device at `path`, one per device whatever name reaches it (a mapped
+    // name, a link): a print job holds it while it writes, so that two jobs never mix their lines.
+    static QString lockPathFor(const QString &path);
     static QString errorText(int code);
 
 private:

@@ -23,10 +23,16 @@ QString DownloadManager::fileNamePart(const QString &suggestedName)
 {
     // "\" counts too: the web application was written for a system where it separates paths.
     const qsizetype cut = std::max(suggestedName.lastIndexOf(u'/'), suggestedName.lastIndexOf(u'\\'));
-    const QString name = suggestedName.mid(cut + 1);
-    if (name.isEmpty() || name == QStringLiteral(".") || name == QStringLiteral(".."))
-        return QStringLiteral("descarga");
-    return name;
+    // Nothing invisible: control and format characters (a right-to-left mark turns "fdp.sh" into
+    // what reads "hs.pdf"), and no leading dot, which would hide the file or replace a login script.
+    QString name;
+    for (const QChar c : QStringView(suggestedName).mid(cut + 1)) {
+        if (c.category() != QChar::Other_Control && c.category() != QChar::Other_Format)
+            name += c;
+    }
+    while (name.startsWith(u'.'))
+        name.remove(0, 1);
+    return name.isEmpty() ? QStringLiteral("descarga") : name;
 }
 
 void DownloadManager::OnBeforeDownload(QWebEngineDownloadRequest *raw)
@@ -38,7 +44,7 @@ void DownloadManager::OnBeforeDownload(QWebEngineDownloadRequest *raw)
     });
     if (resumed != m_downloads.end()) {
         Download &download = **resumed;
-        disconnect(download.request, nullptr, this, nullptr);
+        disconnect(download.request, nullptr, &download.lifetime, nullptr);
         continueTo(*raw, download);
         return;
     }
@@ -62,7 +68,9 @@ void DownloadManager::OnBeforeDownload(QWebEngineDownloadRequest *raw)
     if (path.isEmpty() || !request)
         return;
 
-    auto download = std::make_unique<Download>(Download{request, opcion, QFileInfo(path).absoluteFilePath(), nullptr});
+    auto download = std::make_unique<Download>();
+    download->FOpcion = opcion;
+    download->FOpenFileName = QFileInfo(path).absoluteFilePath();
     continueTo(*request, *download);
     download->progress = m_windows.mostrarDescarga(QFileInfo(path).fileName());
     m_downloads.push_back(std::move(download));
@@ -74,7 +82,9 @@ void DownloadManager::continueTo(QWebEngineDownloadRequest &request, Download &d
     request.setDownloadFileName(target.fileName());
     request.setDownloadDirectory(target.absolutePath());
     download.request = &request;
-    connect(&request, &QWebEngineDownloadRequest::isFinishedChanged, this, [this, d = &download] { OnDownloadUpdated(d); });
+    // The entry is the connection's context: once the entry is gone, no later signal reaches it.
+    connect(&request, &QWebEngineDownloadRequest::isFinishedChanged, &download.lifetime,
+            [this, d = &download] { OnDownloadUpdated(d); });
     request.accept();
 }
 

@@ -40,6 +40,7 @@ private:
         TOpcionAbrirGuardar FOpcion;
         QString FOpenFileName;
         std::unique_ptr<DownloadProgress> progress;
+        QObject lifetime; // context of the connections to `request`
     };
 
     void OnBeforeDownload(QWebEngineDownloadRequest *request);

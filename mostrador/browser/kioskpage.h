@@ -8,7 +8,9 @@
 #include <functional>
 
 // The kiosk's page: the sales application's "ZVR:" links go to the desktop's handler for the
-// scheme with the text the page wrote, from the application's own origin in the main frame only.
+// scheme with the text the page wrote. A clerk's click on such a link in the main frame prints;
+// a link opened any other way prints only while the main frame shows a page of the application
+// (the login URL's origin, or the one its redirects ended at). No other scheme leaves the browser.
 class KioskPage : public QWebEnginePage {
 public:
     // Hands a print link to the desktop; false when nothing could be started.
@@ -18,18 +20,23 @@ public:
               QObject *parent = nullptr);
     ~KioskPage() override;
 
-    // The web application's origin is that of the page its login loads.
+    // The web application is what the login at `url` loads, after the server's redirects.
     void trustPrintLinksFrom(const QUrl &url);
 
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
 
 private:
-    void handOver(const QString &text, bool fromMainFrame);
+    using Source = PrintLinkBridge::Source;
+
+    void handOver(const QString &text, Source source);
+    bool showsTheApplication() const;
+    void logFailure(const QString &reason, const QString &text) const;
 
     PrintLinkLauncher m_launcher;
     MostradorLogSwitches m_logSwitches;
-    QUrl m_trustedOrigin;
+    QStringList m_trustedOrigins;
+    bool m_followingLogin = false;
     PrintLinkBridge m_bridge;
     QWebChannel m_channel;
 };

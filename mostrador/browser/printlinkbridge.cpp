@@ -1,11 +1,16 @@
 #include "printlinkbridge.h"
 
-PrintLinkBridge::PrintLinkBridge(std::function<void(const QString &)> receiver, QObject *parent)
+PrintLinkBridge::PrintLinkBridge(Receiver receiver, QObject *parent)
     : QObject(parent), m_receiver(std::move(receiver))
 {
 }
 
-void PrintLinkBridge::abrir(const QString &text)
+void PrintLinkBridge::abrir(const QString &text, bool byUser)
 {
-    m_receiver(text);
+    m_receiver(text, byUser ? Source::ClerksClick : Source::PagesScript);
+}
+
+void PrintLinkBridge::desdeMarco(const QString &text)
+{
+    m_receiver(text, Source::OtherFrame);
 }

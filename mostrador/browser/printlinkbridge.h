@@ -3,14 +3,25 @@
 #include <QObject>
 #include <functional>
 
-// The object through which the page's click watcher hands over a print link's text.
+// The object through which the page's link watcher hands over a print link's text, and how the
+// link was followed.
 class PrintLinkBridge : public QObject {
     Q_OBJECT
 public:
-    explicit PrintLinkBridge(std::function<void(const QString &text)> receiver, QObject *parent = nullptr);
+    enum class Source {
+        ClerksClick, // a person's click (or key) on a link of the main frame
+        PagesScript, // a script of the main frame: its click(), or a navigation it started
+        OtherFrame,  // a link or a script of a frame inside the page
+    };
+    using Receiver = std::function<void(const QString &text, Source source)>;
 
-    Q_INVOKABLE void abrir(const QString &text);
+    explicit PrintLinkBridge(Receiver receiver, QObject *parent = nullptr);
+
+    // A click on a link of the main frame; `byUser`: a person's, not a script's click().
+    Q_INVOKABLE void abrir(const QString &text, bool byUser);
+    // A click on a link of a frame, stopped there.
+    Q_INVOKABLE void desdeMarco(const QString &text);
 
 private:
-    std::function<void(const QString &)> m_receiver;
+    Receiver m_receiver;
 };

@@ -15,6 +15,9 @@ TWAbrirGuardar::TWAbrirGuardar(QWidget *parent)
       Button3(new QPushButton(QStringLiteral("Cancelar"), this))
 {
     setWindowTitle(QStringLiteral("Descargar fichero"));
+    // The server names the file and its type: shown as written, never read as markup.
+    LBNbFile->setTextFormat(Qt::PlainText);
+    LBTipoFile->setTextFormat(Qt::PlainText);
     QFont title = LBTitulo->font();
     title.setBold(true);
     title.setPointSizeF(title.pointSizeF() * 1.25);

@@ -15,6 +15,7 @@ TWDescarga::TWDescarga(QWidget *parent)
     PBDescarga->setRange(0, 0);
     PBDescarga->setTextVisible(false);
     LBRutaDescarga->setFixedWidth(400);
+    LBRutaDescarga->setTextFormat(Qt::PlainText); // the server's file name, never markup
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(PBDescarga);
     layout->addWidget(LBDescargarEn);

@@ -350,9 +350,10 @@ void TFrmUsuSel::leaveIndex()
 void TFrmUsuSel::choosePrinter()
 {
     const std::optional<int> chosen = m_world.dialogs.printerSetup(this);
-    becomeActive();
+    // A cancelled dialog changes nothing, not even back to the stored settings.
     if (!chosen)
         return;
+    becomeActive();
     EdtIndice->setText(QString::number(*chosen));
     if (validarIndiceImpresora()) {
         const QString name = printerAt(*chosen);
@@ -407,7 +408,10 @@ void TFrmUsuSel::cargarLogotipo(const QString &fileName)
         // A logo that cannot be saved whole is no logo: the old file stays as it was.
         try {
             saveBitmap(picture, DirApp + kLogoFile);
-        } catch (const FileWriteError &) {
+        } catch (const FileWriteError &e) {
+            // The box below is all the clerk sees; the log tells support why (often: not in the
+            // group that may write the installation directory).
+            escribirLog(QStringLiteral("ERROR: no se pudo guardar el logotipo: ") + e.message());
             taken = false;
         }
     }

@@ -66,19 +66,33 @@ int onNewSocket(void *data, curl_socket_t, curlsocktype)
     return CURL_SOCKOPT_OK;
 }
 
-// A connection is made (or reused) and the request is about to go: the connection attempt is
-// over and the read time-out starts. The answer's time limit runs from the first connection on:
-// redirects to a server that trickles each answer would otherwise renew it fifteen times.
-int onRequestReady(void *data, char *, char *, int, int)
+// The connection attempt is over: from here on the server must send something within the read
+// time-out. The answer's time limit runs from the first connection on: redirects to a server that
+// trickles each answer would otherwise renew it fifteen times.
+void startWaitingForData(Exchange &exchange)
 {
-    auto &exchange = *static_cast<Exchange *>(data);
     exchange.requestUnderWay = true;
-    exchange.inHeader = true;
     exchange.lastData = Clock::now();
     if (!exchange.connected) {
         exchange.connected = true;
         exchange.connectedAt = exchange.lastData;
     }
+}
+
+// The TCP connection is made and the TLS handshake begins: a server that accepts and never
+// answers it (a filter on port 443) is given up after the read time-out, not the connection's.
+CURLcode onTlsStart(CURL *, void *, void *data)
+{
+    startWaitingForData(*static_cast<Exchange *>(data));
+    return CURLE_OK;
+}
+
+// A connection is made (or reused) and the request is about to go.
+int onRequestReady(void *data, char *, char *, int, int)
+{
+    auto &exchange = *static_cast<Exchange *>(data);
+    startWaitingForData(exchange);
+    exchange.inHeader = true;
     return CURL_PREREQFUNC_OK;
 }
 
@@ -172,6 +186,7 @@ HttpClient::HttpClient(Kind kind, int readTimeoutMs, bool followRedirects)
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, kConnectTimeoutMs);
     curl_easy_setopt(easy, CURLOPT_SOCKOPTFUNCTION, onNewSocket);
     curl_easy_setopt(easy, CURLOPT_PREREQFUNCTION, onRequestReady);
+    curl_easy_setopt(easy, CURLOPT_SSL_CTX_FUNCTION, onTlsStart);
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, onHeader);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, onBody);
     curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, onProgress);
@@ -230,6 +245,7 @@ QString HttpClient::post(const QString &url, const QStringList &form)
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, m_followRedirects ? 1L : 0L);
     curl_easy_setopt(easy, CURLOPT_SOCKOPTDATA, &exchange);
     curl_easy_setopt(easy, CURLOPT_PREREQDATA, &exchange);
+    curl_easy_setopt(easy, CURLOPT_SSL_CTX_DATA, &exchange);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, &exchange);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &exchange);
     curl_easy_setopt(easy, CURLOPT_XFERINFODATA, &exchange);

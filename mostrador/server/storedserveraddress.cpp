@@ -7,6 +7,7 @@
 #include "stringcipher.h"
 
 #include <QRegularExpression>
+#include <QUrl>
 #include <algorithm>
 
 namespace {
@@ -97,13 +98,17 @@ QString direccionServidor(const QString &directory, const QString &fileName, con
 
 bool esDireccionServidor(const QString &text)
 {
+    // A host name or IPv4 address, or an IPv6 address in brackets; then an optional port.
     static const QRegularExpression shape(QRegularExpression::anchoredPattern(
-        QStringLiteral("[A-Za-z0-9](?:[A-Za-z0-9.-]*[A-Za-z0-9])?(?::([0-9]{1,5}))?")));
+        QStringLiteral("(?:[A-Za-z0-9](?:[A-Za-z0-9.-]*[A-Za-z0-9])?|\\[([0-9A-Fa-f:.]+)\\])(?::([0-9]{1,5}))?")));
     if (text.size() > 255)
         return false;
     const QRegularExpressionMatch match = shape.match(text);
     if (!match.hasMatch())
         return false;
-    const QString port = match.captured(1);
+    const QString ipv6 = match.captured(1);
+    if (!ipv6.isEmpty() && !QUrl(QStringLiteral("http://[%1]/").arg(ipv6), QUrl::StrictMode).isValid())
+        return false;
+    const QString port = match.captured(2);
     return port.isEmpty() || (port.toInt() >= 1 && port.toInt() <= 65535);
 }

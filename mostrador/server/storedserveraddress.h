@@ -17,6 +17,6 @@ void guardarIpConfig(const QString &directory, const QString &fileName, const QS
 QString direccionServidor(const QString &directory, const QString &fileName, const QString &fromSettings,
                           const QString &byDefault, MostradorLogSwitches logSwitches);
 
-// A host name or IPv4 address with an optional ":port", at most 255 characters: the only text
-// that can stand between a scheme and a path.
+// A host name, an IPv4 address or a bracketed IPv6 address, with an optional ":port", at most 255
+// characters: the only text that can stand between a scheme and a path.
 bool esDireccionServidor(const QString &text);

@@ -47,7 +47,7 @@ TEST(StringCipher, RoundTrips)
     }
 }
 
-TEST(StringCipher, DocumentedFormNeverStartsWithCodeZero)
+TEST(StringCipher, TheFormOtherTerminalsReadNeverStartsWithCodeZero)
 {
     for (char16_t c = 1; c <= 254; ++c)
         for (const QChar k : kKey)

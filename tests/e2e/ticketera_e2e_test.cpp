@@ -158,6 +158,40 @@ TEST(TicketeraInstalled, PrintJobsOnAPort)
     }
 }
 
+// Two jobs started together for one port (a double click on the print button) print one after
+// the other, each whole, and both end as printed.
+TEST(TicketeraInstalled, TwoJobsStartedTogetherOnOnePortPrintOneAfterTheOther)
+{
+    const InstalledCopy copy;
+    PseudoTerminal terminal;
+    copy.writeSettings("[PRINTER_CONFIG]\r\nIMPRIMIRPUERTO=1\r\nPUERTOIMPRESION=COM1\r\n[PORTS]\r\nCOM1=" +
+                       terminal.devicePath().toUtf8() + "\r\n");
+    constexpr int kLines = 800;
+    QByteArray expected[2];
+    QProcess jobs[2];
+    QProcessEnvironment noDisplay;
+    noDisplay.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    for (int job = 0; job < 2; ++job) {
+        QString url = QStringLiteral("ZVR:LIB&%1&0&0&&0&").arg(kLines);
+        for (int line = 0; line < kLines; ++line) {
+            const QString text = QStringLiteral("trabajo%1-linea%2").arg(job).arg(line);
+            url += QStringLiteral("&1") + text;
+            expected[job] += text.toLatin1() + "\r\n";
+        }
+        expected[job] += kBlank;
+        copy.start(jobs[job], QStringLiteral("Ticketera"), {url}, noDisplay);
+    }
+    const QByteArray port = terminal.read(expected[0].size() + expected[1].size(), 5000);
+    for (QProcess &job : jobs) {
+        ASSERT_TRUE(job.waitForFinished(30000));
+        EXPECT_EQ(job.exitCode(), 0);
+    }
+    EXPECT_TRUE(port == expected[0] + expected[1] || port == expected[1] + expected[0])
+        << port.left(300).toStdString();
+    EXPECT_EQ(copy.log().count(QStringLiteral("] Termino de impresion por puerto\r\n")), 2);
+    EXPECT_FALSE(copy.log().contains(QStringLiteral("ERROR EXCEPTION")));
+}
+
 TEST(TicketeraInstalled, MissingSettingsStartTheConfigurationProgram)
 {
     const struct {

@@ -241,10 +241,17 @@ TEST_F(TFrmUsuSelTest, TheTextOnlyPrinterDropsTheLogoWhicheverWayItIsChosen)
         EXPECT_FALSE(window->impresionSoloTexto);
         EXPECT_TRUE(window->CBFicheroLogotipo->isEnabled());
     }
-    // A cancelled dialog changes nothing; a printer the list does not hold clears the fields.
+    // A cancelled dialog changes nothing, not even back to the stored settings; a printer the list
+    // does not hold clears the fields.
+    config.autologin = 1;
+    open(true, true);
+    dialogs.printer = 0;
+    click(window->BtnSeleccionarImpresora);
+    click(window->CBAutologin); // the clerk unticks what was stored
     dialogs.printer.reset();
     click(window->BtnSeleccionarImpresora);
     EXPECT_EQ(window->ENombreImpresora->text(), QStringLiteral("Primera"));
+    EXPECT_FALSE(window->CBAutologin->isChecked());
     dialogs.printer = -1;
     click(window->BtnSeleccionarImpresora);
     EXPECT_EQ(window->EdtIndice->text() + window->ENombreImpresora->text(), QString());
@@ -326,6 +333,9 @@ TEST_F(TFrmUsuSelTest, ALogoThatCannotBeSavedLeavesTheOldOne)
     std::signal(SIGXFSZ, previous);
 
     EXPECT_EQ(shown(), (QList<std::pair<Icon, QString>>{{Icon::Error, kBadPicture}}));
+    // The box keeps its text; the log says what really happened.
+    EXPECT_EQ(logLines().filter(QStringLiteral("ERROR: no se pudo guardar el logotipo: No se puede escribir el fichero ") +
+                                logo() + QStringLiteral(": ")).size(), 1) << logLines().join(u'\n').toStdString();
     EXPECT_EQ(read(logo()), old);
     EXPECT_TRUE(window->EFicheroLogotipo->text().isEmpty());
     EXPECT_FALSE(window->CBFicheroLogotipo->isChecked());

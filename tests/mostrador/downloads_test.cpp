@@ -154,6 +154,8 @@ TEST_F(DownloadsTest, TheAnswerDecidesWhereTheFileGoesAndWhetherItIsOpened)
         // A name that reaches out of the directory stays inside it.
         {"../../fuera.pdf", mtAbrir, false, Delivery::AtOnce, "abrir/fuera.pdf"},
         {"C:\\Informes\\cierre.pdf", mtAbrir, false, Delivery::AtOnce, "abrir/cierre.pdf"},
+        // Nothing hidden or disguised reaches the disk: no leading dot, no right-to-left mark.
+        {".informe\u200Ffdp<br>.pdf", mtAbrir, false, Delivery::AtOnce, "abrir/informefdp<br>.pdf"},
         // The connection drops, and the file is gone when the browser tries again.
         {"cortado.pdf", mtAbrir, false, Delivery::Cut, nullptr},
         // Held, then cancelled by the browser.
@@ -191,6 +193,10 @@ TEST_F(DownloadsTest, TheAnswerDecidesWhereTheFileGoesAndWhetherItIsOpened)
                 requests.back()->cancel();
         }
         ASSERT_TRUE(settled());
+        // A late signal of a finished download reaches nothing of its entry, which is gone.
+        for (const QPointer<QWebEngineDownloadRequest> &request : requests)
+            if (request)
+                emit request->isFinishedChanged();
 
         EXPECT_EQ(windows.questions, QStringList{DownloadManager::fileNamePart(name) + u' ' + type});
         EXPECT_EQ(windows.saveDialogs, c.answer == mtGuardar ? 1 : 0);
@@ -276,10 +282,15 @@ TEST(DownloadFileName, OnlyTheLastPartOfTheSuggestedNameIsKept)
     const std::pair<const char *, const char *> cases[] = {
         {"report.pdf", "report.pdf"},            {"../../etc/passwd", "passwd"}, {"/etc/passwd", "passwd"},
         {"..\\..\\Windows\\win.ini", "win.ini"}, {"informes/", "descarga"},     {"..", "descarga"},
-        {"", "descarga"},                        {"..report..pdf", "..report..pdf"},
+        {"", "descarga"},                        {"..report..pdf", "report..pdf"},
+        // Nothing hidden, nothing invisible: a login script's name, a right-to-left mark that shows
+        // "fdp.sh" as "hs.pdf", control characters.
+        {".profile", "profile"},                 {".informe\u200Ffdp.pdf", "informefdp.pdf"},
+        {"informe\u202Efdp.sh", "informefdp.sh"}, {"in\tfor\x1Bme\n.pdf", "informe.pdf"},
+        {".\u200B.", "descarga"},               {"año.pdf", "año.pdf"},
     };
     for (const auto &[suggested, expected] : cases)
-        EXPECT_EQ(DownloadManager::fileNamePart(QString::fromLatin1(suggested)), QString::fromLatin1(expected))
+        EXPECT_EQ(DownloadManager::fileNamePart(QString::fromUtf8(suggested)), QString::fromUtf8(expected))
             << suggested;
 }
 

@@ -18,6 +18,9 @@
 
 namespace {
 
+// Read as markup, the name would show as "informe.pdf" alone.
+const QString kMarkupName = QStringLiteral("informe.pdf<br><br><br>.sh");
+
 // Runs `act` on the modal window of type W once it is up.
 template <typename W> void whenUp(std::function<void(W &)> act)
 {
@@ -66,16 +69,19 @@ TEST_F(DownloadWindowsTest, TheQuestionAnswersByItsButtonsAndCancelsWhenClosedOt
         QRect geometry;
         whenUp<TWAbrirGuardar>([&, act = act](TWAbrirGuardar &w) {
             geometry = w.geometry();
-            for (const QLabel *label : {w.LBTitulo, w.LBNombre, w.LBNbFile, w.LBTipo, w.LBTipoFile})
+            for (const QLabel *label : {w.LBTitulo, w.LBNombre, w.LBNbFile, w.LBTipo, w.LBTipoFile}) {
                 shown << label->text();
+                // The server's texts as written: its markup would show the name on one line only.
+                EXPECT_LT(label->sizeHint().height(), 2 * label->fontMetrics().height()) << label->text().toStdString();
+            }
             for (const QPushButton *button : {w.Button1, w.Button2, w.Button3})
                 shown << button->text();
             shown << w.windowTitle();
             act(w);
         });
-        EXPECT_EQ(windows.preguntarAbrirGuardar(QStringLiteral("report.pdf"), QStringLiteral("application/pdf")), expected);
-        EXPECT_EQ(shown, (QStringList{"¿Desea abrir o guardar este fichero?", "Nombre", "report.pdf", "Tipo fichero",
-                                      "application/pdf", "Abrir", "Guardar", "Cancelar", "Descargar fichero"}));
+        EXPECT_EQ(windows.preguntarAbrirGuardar(kMarkupName, QStringLiteral("application/pdf<br>")), expected);
+        EXPECT_EQ(shown, (QStringList{"¿Desea abrir o guardar este fichero?", "Nombre", kMarkupName, "Tipo fichero",
+                                      "application/pdf<br>", "Abrir", "Guardar", "Cancelar", "Descargar fichero"}));
         EXPECT_EQ(geometry.size(), QSize(424, 164));
         // Centred on the main window, give or take the frame Qt allows for without a window manager.
         EXPECT_LE((geometry.center() - mainWindow.geometry().center()).manhattanLength(), 32);
@@ -117,12 +123,13 @@ TEST_F(DownloadWindowsTest, TheSaveDialogReplacesAnExistingFileWithoutAsking)
 
 TEST_F(DownloadWindowsTest, TheProgressWindowCyclesUntilItsDownloadEndsAndOnlyHidesWhenClosed)
 {
-    std::unique_ptr<DownloadProgress> progress = windows.mostrarDescarga(QStringLiteral("report.pdf"));
+    std::unique_ptr<DownloadProgress> progress = windows.mostrarDescarga(kMarkupName);
     const QPointer<TWDescarga> window(dynamic_cast<TWDescarga *>(progress.get()));
     ASSERT_TRUE(window && window->isVisible() && !window->isModal());
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Descarga fichero"));
     EXPECT_EQ(window->size(), QSize(422, 98));
-    EXPECT_EQ(window->LBDescargarEn->text() + window->LBRutaDescarga->text(), QStringLiteral("Descargando:report.pdf"));
+    EXPECT_EQ(window->LBDescargarEn->text() + window->LBRutaDescarga->text(), "Descargando:" + kMarkupName);
+    EXPECT_LT(window->LBRutaDescarga->sizeHint().height(), 2 * window->LBRutaDescarga->fontMetrics().height());
     EXPECT_EQ(window->PBDescarga->maximum(), 0); // marquee
     EXPECT_EQ(window->Timer1.interval(), 400);
     QList<int> positions;

@@ -7,6 +7,10 @@
 #include "centralserver.h"
 #include "kioskpage.h"
 
+#include "mostradorlog.h"
+
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWebEngineHttpRequest>
 #include <gtest/gtest.h>
@@ -21,10 +25,18 @@ QByteArray attribute(const QByteArray &text)
 // The kiosk's browser on the login page of a server whose login page is `body`.
 class PrintLinksTest : public testing::Test {
 protected:
+    PrintLinksTest() { qputenv("ZELVORA_TEMP_DIR", QFile::encodeName(work.path())); }
+    ~PrintLinksTest() override { qunsetenv("ZELVORA_TEMP_DIR"); }
+
     void open(const QByteArray &body, const QByteArrayList &moreRoutes = {})
     {
-        server = std::make_unique<CentralServer>(QByteArrayList{"--route", "/VANTO/Login.html", "--body", body} +
-                                                 moreRoutes);
+        openServer(QByteArrayList{"--route", "/VANTO/Login.html", "--body", body} + moreRoutes, "/VANTO/Login.html");
+    }
+
+    // The login of a server answering as `routes` say, loaded until the page at `path`.
+    void openServer(const QByteArrayList &routes, const QString &path)
+    {
+        server = std::make_unique<CentralServer>(routes);
         view = std::make_unique<BrowserControl>(runtime.profile(), [this](const QString &url) {
             launched << url;
             return true;
@@ -35,10 +47,12 @@ protected:
         const QMetaObject::Connection connection =
             QObject::connect(view.get(), &QWebEngineView::loadFinished, [&](bool ok) { loaded = ok; });
         view->loadRequest(QWebEngineHttpRequest(QUrl(server->httpUrl() + QStringLiteral("/VANTO/Login.html"))));
-        const bool arrived = QTest::qWaitFor([&] { return loaded && view->url().path() == "/VANTO/Login.html"; }, 30000);
+        const bool arrived = QTest::qWaitFor([&] { return loaded && view->url().path() == path; }, 30000);
         QObject::disconnect(connection);
-        ASSERT_TRUE(arrived);
+        ASSERT_TRUE(arrived) << view->url().toString().toStdString();
     }
+
+    QStringList log() const { return mostradorLogLines(work.path()); }
 
     // A real click of the mouse on the element's middle.
     void click(const QString &id)
@@ -54,6 +68,7 @@ protected:
 
     bool waitForLaunches(int count) { return QTest::qWaitFor([&] { return launched.size() >= count; }, 20000); }
 
+    QTemporaryDir work;
     BrowserRuntime runtime;
     std::unique_ptr<CentralServer> server;
     std::unique_ptr<BrowserControl> view;
@@ -117,10 +132,77 @@ TEST_F(PrintLinksTest, LinksOpenedByAScriptComeFromTheApplicationsMainFrameOnly)
     }
 }
 
+// A real server answers the login at its "http://" address with a redirect to another origin. A
+// clerk's click on a ticket link always prints; a link opened without one prints only while the
+// page is the application's (the origin the login ended at); a frame's link aimed at the whole
+// page, and every other scheme, never leave the browser. Each refusal is in the log, with the
+// log switches off.
+TEST_F(PrintLinksTest, AfterTheLoginsRedirectTheClerksClicksPrintAndNothingElseLeavesTheBrowser)
+{
+    const QByteArray link = " style=\"display:block;padding:20px\"";
+    // The frame and the foreign page: the same server named "localhost", another origin.
+    const QByteArray elsewhere = "'https://localhost:' + location.port + '/VANTO/";
+    const QByteArray sales = "<a id=\"clic\" href=\"zvr:clic\"" + link + ">Imprimir</a>"
+                             "<a id=\"guion\" href=\"zvr:guion\"" + link + ">Guion</a>"
+                             "<a id=\"correo\" href=\"mailto:caja@example.org\"" + link + ">Correo</a>"
+                             "<iframe id=\"marco\" style=\"width:400px;height:120px;border:0\"></iframe><script>"
+                             "document.getElementById('marco').src = " + elsewhere + "marco.html';</script>";
+    const QByteArray frame = "<body style=\"margin:0\"><a id=\"arriba\" target=\"_top\" href=\"zvr:marco\" "
+                             "style=\"display:block;width:400px;height:120px\">Arriba</a>";
+    openServer({"--route", "/VANTO/Login.html", "--scheme", "http", "--status", "302", "--redirect",
+                "{https}/VANTO/venta.html", "--route", "/VANTO/venta.html", "--body", sales, "--route",
+                "/VANTO/marco.html", "--body", frame, "--route", "/VANTO/ajena.html", "--body",
+                "<a id=\"clic\" href=\"zvr:ajeno-clic\"" + link + ">Imprimir</a>"},
+               "/VANTO/venta.html");
+    const QString refused = QStringLiteral("Enlace ZVR rechazado, no viene de la aplicacion Web: ");
+    const QString notOpened = QStringLiteral("Enlace rechazado, el kiosco no abre otros programas: ");
+    const auto script = [this](const char *code) { return [this, code] { runScript(*view, QString::fromLatin1(code)); }; };
+    const auto clickOn = [this](const char *id) { return [this, id] { click(QString::fromLatin1(id)); }; };
+    const struct {
+        const char *name;
+        std::function<void()> act;
+        QString launched; // or else this line in the log
+        QString logLine = {};
+    } steps[] = {
+        {"the clerk's click", clickOn("clic"), QStringLiteral("zvr:clic")},
+        {"a script's link on the page the login ended at", script("location.href = 'zvr:script'"),
+         QStringLiteral("zvr:script")},
+        {"a script's click() on a link", script("document.getElementById('guion').click()"), QStringLiteral("zvr:guion")},
+        {"a script's click() on a mail link", script("document.getElementById('correo').click()"), {},
+         notOpened + QStringLiteral("mailto:caja@example.org")},
+        {"the clerk's click on a mail link", clickOn("correo"), {}, notOpened + QStringLiteral("mailto:caja@example.org")},
+        {"a frame's link aimed at the whole page", clickOn("marco"), {}, refused + QStringLiteral("zvr:marco")},
+        // Its text carries a control character, which the log writes escaped.
+        {"a page of another origin: a script's click() on a link",
+         [this] {
+             runScript(*view, QStringLiteral("location.href = 'https://localhost:' + location.port + '/VANTO/ajena.html'"));
+             ASSERT_TRUE(QTest::qWaitFor([&] { return view->url().path() == u"/VANTO/ajena.html"; }, 20000));
+             runScript(*view, QStringLiteral("var a = document.createElement('a'); a.href = 'zvr:aje\\x1bno';"
+                                             "document.body.appendChild(a); a.click();"));
+         },
+         {}, refused + QStringLiteral("zvr:aje%1Bno")},
+        {"a page of another origin: the clerk's click", clickOn("clic"), QStringLiteral("zvr:ajeno-clic")},
+    };
+    for (const auto &step : steps) {
+        SCOPED_TRACE(step.name);
+        const qsizetype launches = launched.size();
+        const qsizetype logged = log().count(step.logLine);
+        step.act();
+        if (!step.launched.isEmpty()) {
+            ASSERT_TRUE(waitForLaunches(int(launches) + 1));
+            EXPECT_EQ(launched.mid(launches), QStringList{step.launched});
+        } else {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return log().count(step.logLine) > logged; }, 20000))
+                << log().join(u'\n').toStdString();
+            EXPECT_EQ(launched.size(), launches);
+        }
+    }
+}
+
 } // namespace
 
-// Other schemes the browser does not know go to the desktop only after a click, as before.
-TEST(KioskPageSchemes, OnlyAClickLetsAnotherSchemeLeaveTheBrowser)
+// No scheme but the web's own and the ticket printer's leaves the kiosk, clicked or not.
+TEST(KioskPageSchemes, NoOtherSchemeLeavesTheBrowser)
 {
     struct Page : KioskPage {
         using KioskPage::KioskPage;
@@ -135,7 +217,9 @@ TEST(KioskPageSchemes, OnlyAClickLetsAnotherSchemeLeaveTheBrowser)
     } cases[] = {
         {"mailto:caja@example.org", QWebEnginePage::NavigationTypeOther, false},
         {"sms:123", QWebEnginePage::NavigationTypeRedirect, false},
-        {"mailto:caja@example.org", QWebEnginePage::NavigationTypeLinkClicked, true},
+        {"mailto:caja@example.org", QWebEnginePage::NavigationTypeLinkClicked, false},
+        {"ssh:caja@10.0.0.1", QWebEnginePage::NavigationTypeLinkClicked, false},
+        {"HTTPS://example.org/", QWebEnginePage::NavigationTypeLinkClicked, true},
         {"https://example.org/", QWebEnginePage::NavigationTypeOther, true},
         {"about:blank", QWebEnginePage::NavigationTypeTyped, true},
     };

@@ -226,6 +226,7 @@ TEST(HttpExchange, SilentTricklingUnreachableAndHostileServersAreGivenUp)
         const char *failure;
         bool tls = false;
         int requests = 1;
+        DroppingPort::Behaviour port = DroppingPort::Behaviour::DropsAttempts; // without a server
     } cases[] = {
         {"never answers, 5 s", {"--route", "/x", "--never-answer"}, 5000, 60000, false, "Read timed out"},
         {"never answers, 7 s", {"--route", "/x", "--never-answer"}, 7000, 60000, false, "Read timed out"},
@@ -234,6 +235,8 @@ TEST(HttpExchange, SilentTricklingUnreachableAndHostileServersAreGivenUp)
         {"trickles past the answer's time limit", {"--route", "/x", "--trickle-ms", "500", "--body", "0123456789abcdef"},
          1500, 2000, false, "longer than 2000 ms"},
         {"drops connection attempts (21 s)", {}, 1000, 2000, false, "Failed to connect", false, 0},
+        {"accepts and never answers the TLS handshake", {}, 1000, 60000, false, "Read timed out", true, 0,
+         DroppingPort::Behaviour::Silent},
         {"endless body", {"--route", "/x", "--endless-body"}, 5000, 60000, false, "longer than 16777216 bytes"},
         {"redirect loop", {"--route", "/x", "--status", "302", "--redirect", "{http}/x"}, 5000, 60000, false,
          "Maximum (15) redirects followed", false, 16},
@@ -252,8 +255,8 @@ TEST(HttpExchange, SilentTricklingUnreachableAndHostileServersAreGivenUp)
         std::optional<DroppingPort> dropping;
         QString url;
         if (c.server.isEmpty()) {
-            dropping.emplace();
-            url = QStringLiteral("http://127.0.0.1:%1/x").arg(dropping->port());
+            dropping.emplace(c.port);
+            url = QStringLiteral("%1://127.0.0.1:%2/x").arg(c.tls ? "https" : "http").arg(dropping->port());
         } else {
             server.emplace(c.server);
             url = (c.tls ? server->httpsUrl() : server->httpUrl()) + "/x";

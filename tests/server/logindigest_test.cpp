@@ -1,6 +1,8 @@
+#include "digesterror.h"
 #include "logindigest.h"
 
 #include <gtest/gtest.h>
+#include <openssl/evp.h>
 
 namespace {
 
@@ -23,6 +25,17 @@ TEST(LoginDigest, TheSignatureJoinsItsPartsWithoutSeparator)
     const QString signature = calcularHash(QStringLiteral("usuario") + salt, 1);
     EXPECT_EQ(signature.size(), 40);
     EXPECT_EQ(signature, signature.toLower());
+}
+
+// A library whose configuration leaves the algorithm out (no provider matches): the failure
+// travels to the caller instead of an empty signature.
+TEST(LoginDigest, ARefusedDigestRaisesInsteadOfSigningEmpty)
+{
+    ASSERT_EQ(EVP_set_default_properties(nullptr, "provider=ninguno"), 1);
+    for (const unsigned char selector : {1, 0})
+        EXPECT_THROW(calcularHash(QStringLiteral("abc"), selector), DigestError) << int(selector);
+    ASSERT_EQ(EVP_set_default_properties(nullptr, ""), 1);
+    EXPECT_EQ(calcularHash(QStringLiteral("abc"), 1), "a9993e364706816aba3e25717850c26c9cd0d89d");
 }
 
 } // namespace

@@ -59,7 +59,7 @@ TEST_F(StoredServerAddressTest, NothingStoredReadsEmptyAndAnEmptyAddressIsNotWri
     EXPECT_EQ(takeLog(), QStringList{"IP desencriptada: 10.0.0.1"});
 }
 
-TEST_F(StoredServerAddressTest, AddressesOfDigitsKeepTheirDocumentedStoredForm)
+TEST_F(StoredServerAddressTest, AddressesOfDigitsKeepTheFormOtherTerminalsRead)
 {
     const QString address = QStringLiteral("192.168.1.20:8453-2");
     write(address);
@@ -102,7 +102,7 @@ TEST_F(StoredServerAddressTest, AStoredAddressWithALineBreakIsNoAddress)
     EXPECT_EQ(takeLog(), QStringList{"IP desencriptada: 10.0.0.1/x HTTP/1.1%0D%0AHost: elsewhere"});
 }
 
-TEST(ServerAddressShape, OnlyAHostWithAnOptionalPort)
+TEST(ServerAddressShape, OnlyAHostOrBracketedIpv6WithAnOptionalPort)
 {
     const struct {
         const char *text;
@@ -123,6 +123,16 @@ TEST(ServerAddressShape, OnlyAHostWithAnOptionalPort)
         {"-a.cl", false},
         {"a.cl.", false},
         {"", false},
+        {"[2001:db8::1]:8443", true},
+        {"[::1]", true},
+        {"[::ffff:10.0.0.1]", true},
+        {"2001:db8::1", false},
+        {"[2001:db8::1", false},
+        {"[2001:db8::g]", false},
+        {"[1:2:3:4:5:6:7:8:9]", false},
+        {"[10.0.0.1]", false},
+        {"[fe80::1%eth0]", false},
+        {"[::1]:0", false},
     };
     for (const auto &row : rows)
         EXPECT_EQ(esDireccionServidor(QString::fromLatin1(row.text)), row.address) << row.text;

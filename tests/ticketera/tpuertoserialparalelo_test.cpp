@@ -1,4 +1,5 @@
 #include "inputoutputerror.h"
+#include "portroute.h"
 #include "pseudoterminal.h"
 #include "tpuertoserialparalelo.h"
 
@@ -6,6 +7,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <cerrno>
+#include <optional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -154,4 +156,48 @@ TEST(TPuertoSerialParalelo, InADirectoryEveryoneWritesOnlyTheUsersOwnNameIsOpene
         ASSERT_TRUE(written.open(QIODevice::ReadOnly));
         EXPECT_EQ(written.readAll(), row.expected);
     }
+}
+
+// A job holds its port from its first ticket to its end, whatever name reaches the device; a job
+// that finds it held waits, then fails as a port that cannot be opened does.
+TEST(PortRoute, AJobHoldsItsPortUntilItEnds)
+{
+    QTemporaryDir work;
+    qputenv("ZELVORA_TEMP_DIR", QFile::encodeName(work.path()));
+    PseudoTerminal terminal;
+    const QString link = work.filePath(QStringLiteral("impresora"));
+    ASSERT_TRUE(QFile::link(terminal.devicePath(), link));
+    const platform::PortDevice::NameMap names{{QStringLiteral("COM1"), terminal.devicePath()},
+                                              {QStringLiteral("COM2"), link}};
+    TicketLines ticket;
+    ticket.TicketLineasBefore = QStringList{QStringLiteral("uno")};
+    const std::chrono::milliseconds wait(200);
+
+    std::optional<PortRoute> first(std::in_place, names, wait);
+    first->imprimir(QStringLiteral("COM1"), ticket);
+    first->imprimir(QStringLiteral("COM1"), ticket); // its own hold does not stop its next ticket
+    EXPECT_EQ(terminal.read(), "uno\r\nuno\r\n");
+    const struct {
+        const char *name;
+        bool firstJobEnded;
+        int code; // 0: printed
+    } rows[] = {
+        {"the same device under another name, held", false, EBUSY},
+        {"the same device once the first job ended", true, 0},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.firstJobEnded)
+            first.reset();
+        PortRoute second(names, wait);
+        int code = 0;
+        try {
+            second.imprimir(QStringLiteral("COM2"), ticket);
+        } catch (const InputOutputError &e) {
+            code = e.code();
+        }
+        EXPECT_EQ(code, row.code);
+        EXPECT_EQ(terminal.read(), row.code ? "" : "uno\r\n");
+    }
+    qunsetenv("ZELVORA_TEMP_DIR");
 }

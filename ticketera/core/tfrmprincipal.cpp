@@ -22,6 +22,7 @@
 #include "urlencodedtext.h"
 
 #include <QFileInfo>
+#include <QScopeGuard>
 
 namespace {
 
@@ -153,7 +154,9 @@ void TFrmPrincipal::imprimirTicket()
                       [this]() -> platform::PrintSpooler & { return spooler(); })
             .imprimir(ticket);
     } else if (configPrinter.imprimirPuerto) {
-        PortRoute(IniFile(DirApp + kSettingsFile).readSection(u"PORTS")).imprimir(configPrinter.puerto, ticket);
+        if (!m_portRoute)
+            m_portRoute.emplace(IniFile(DirApp + kSettingsFile).readSection(u"PORTS"));
+        m_portRoute->imprimir(configPrinter.puerto, ticket);
     } else {
         ReportRoute *route = m_ui.reportRoute();
         if (!route)
@@ -218,6 +221,8 @@ TFrmPrincipal::Outcome TFrmPrincipal::FormCreate()
 
     FailureDescription failure;
     try {
+        // The port is free for the next job as soon as this one's tickets are out, before any box.
+        const auto releasePort = qScopeGuard([this] { m_portRoute.reset(); });
         while (reader.hasMoreTickets()) {
             ticket = TicketLines();
             altoReportTitle = 0;

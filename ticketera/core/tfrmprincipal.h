@@ -1,6 +1,7 @@
 #pragma once
 
 #include "configsys.h"
+#include "portroute.h"
 #include "printtypes.h"
 
 #include <QStringList>
@@ -64,4 +65,5 @@ private:
     SpoolerLoader m_loadSpooler;
     std::unique_ptr<platform::PrintSpooler> m_spooler;
     std::optional<QStringList> m_queues;
+    std::optional<PortRoute> m_portRoute; // the port job's, held for the whole job
 };
