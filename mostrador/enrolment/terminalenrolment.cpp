@@ -4,11 +4,11 @@
 #include "credentialskey.h"
 #include "httpclient.h"
 #include "logtext.h"
+#include "mostradorcaption.h"
 #include "mostradorstate.h"
 #include "processhelpers.h"
 #include "registrykey.h"
 #include "startupcontext.h"
-#include "startupsequence.h"
 #include "storedserveraddress.h"
 #include "stringcipher.h"
 #include "urlencodedtext.h"
@@ -43,7 +43,7 @@ void TerminalEnrolment::log(const QString &line) const
 
 void TerminalEnrolment::showBox(MessageBoxes::Icon icon, const QString &text)
 {
-    m_context.messageBoxes.show(icon, StartupSequence::caption(), text);
+    m_context.messageBoxes.show(icon, mostradorCaption(), text);
 }
 
 bool TerminalEnrolment::guardarInformacionUsuario(int tipoConexion, MostradorState &state)

@@ -1,6 +1,7 @@
 #include "mostradorprogram.h"
 
 #include "browserruntime.h"
+#include "mostradorcaption.h"
 #include "paths.h"
 #include "processend.h"
 #include "qmessageboxes.h"
@@ -27,7 +28,7 @@ int MostradorProgram::runKiosk(int argc, char **argv) const
 {
     BrowserRuntime::configureProcess();
     QApplication application(argc, argv);
-    const QString title = StartupSequence::caption();
+    const QString title = mostradorCaption();
     // The application's title; Qt's display name would be appended to every caption.
     QApplication::setApplicationName(title);
     QMessageBoxes messageBoxes;

@@ -3,11 +3,11 @@
 #include "addressbook.h"
 #include "connectionprobe.h"
 #include "consultardatosusuario.h"
+#include "mostradorcaption.h"
 #include "qtconfigurationdialogs.h"
 #include "qtconfigurationwindow.h"
 #include "qtprinterlist.h"
 #include "registrykey.h"
-#include "startupsequence.h"
 #include "terminalenrolment.h"
 #include "tthreadmostradorip.h"
 #include "versioncheck.h"
@@ -44,7 +44,7 @@ bool MostradorStartupOperations::guardarInformacionUsuario(int tipoConexion, Mos
 {
     QtPrinterList printers;
     QtConfigurationDialogs dialogs;
-    QtConfigurationWindow window(m_context.dirApp, {m_context.messageBoxes, StartupSequence::caption(), printers, dialogs,
+    QtConfigurationWindow window(m_context.dirApp, {m_context.messageBoxes, mostradorCaption(), printers, dialogs,
                                                     m_context.logSwitches});
     TerminalEnrolment enrolment(m_context, window, platform::RegistryKey::classesRootDirectory());
     return enrolment.guardarInformacionUsuario(tipoConexion, state);

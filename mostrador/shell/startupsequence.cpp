@@ -2,6 +2,7 @@
 
 #include "mainwindowcontrols.h"
 #include "messageboxes.h"
+#include "mostradorcaption.h"
 #include "mostradorstate.h"
 #include "processhelpers.h"
 #include "startupcontext.h"
@@ -24,11 +25,6 @@ StartupSequence::StartupSequence(const StartupContext &context, MostradorState &
 {
 }
 
-QString StartupSequence::caption()
-{
-    return QStringLiteral("Zelvora Mostrador");
-}
-
 StartupSequence::Outcome StartupSequence::run()
 {
     QString error;
@@ -41,7 +37,7 @@ StartupSequence::Outcome StartupSequence::run()
     } catch (...) {
         error = QStringLiteral("Error desconocido");
     }
-    m_context.messageBoxes.show(MessageBoxes::Icon::Error, caption(), error);
+    m_context.messageBoxes.show(MessageBoxes::Icon::Error, mostradorCaption(), error);
     return Outcome::ShowWindow;
 }
 
@@ -51,8 +47,8 @@ StartupSequence::Outcome StartupSequence::runSteps()
     m_log.logMilestone(QStringLiteral("Inicio de la aplicacion de Mostrador. Ruta instalacion Mostrador: ") + m_state.DirApp);
 
     m_window.applyGeometry(geometriaVentanaPrincipal(m_window.firstMonitorSize()));
-    m_window.setCaption(caption());
-    m_log.logMilestone(QStringLiteral("Aplicacion a generar: ") + caption());
+    m_window.setCaption(mostradorCaption());
+    m_log.logMilestone(QStringLiteral("Aplicacion a generar: ") + mostradorCaption());
 
     comprobarVersion();
 

@@ -26,8 +26,6 @@ public:
     // window is shown without a login.
     Outcome run();
 
-    static QString caption();
-
 private:
     Outcome runSteps();
     void comprobarVersion();
