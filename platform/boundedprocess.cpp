@@ -11,8 +11,10 @@ constexpr int kGraceMs = 5000;
 
 void signalGroup(const QProcess &process, int signal)
 {
-    if (process.processId() > 0)
-        ::kill(-pid_t(process.processId()), signal);
+    const pid_t pid = pid_t(process.processId());
+    // The program alone, should it have left its group.
+    if (pid > 0 && ::kill(-pid, signal) != 0)
+        ::kill(pid, signal);
 }
 
 } // namespace
