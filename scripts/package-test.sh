@@ -210,7 +210,7 @@ same_apt_state() { apt_state | cmp -s - "$root.apt"; }
 log=$root$work/Updater.log
 
 serve build-package-keys/other
-check "the server's version page names 1.1" test "$(curl -s -X POST "http://127.0.0.1:$port/VANTO/mostradorVersion.htm")" = 1.1
+check "the server's version page names 1.1" test "$(curl -s -d "" "http://127.0.0.1:$port/VANTO/mostradorVersion.htm")" = 1.1
 store_address "$port"
 updater_status=0
 updater >/dev/null 2>&1 || updater_status=$?
