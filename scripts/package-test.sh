@@ -233,6 +233,7 @@ kill "$server_pid"
 check "a repository signed with the package's key: the Updater ends with 0" test "$updater_status" = 0
 check "  1.1 is installed" test "$(version)" = 1.1.0
 check "  its log says so" grep -q "Fin de la actualizacion. OK." "$log"
+cp "$log" build/package-test-updater.log
 check "  apt's sources, lists and settings are untouched" same_apt_state
 check "  the run's own apt directory is gone" sh -c "! ls -d '$root'/var/tmp/zelvora-updater-* 2>/dev/null"
 check "  the programs are still root's alone" mode_is "root:root 755" "$dir/Updater"

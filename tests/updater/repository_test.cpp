@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 
@@ -26,38 +27,22 @@ class UpdaterRepositoryTest : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        s_dir = new QTemporaryDir;
-        // apt reads the key and its lists as its own unprivileged user when run as root.
-        QFile::setPermissions(s_dir->path(), QFile::permissions(s_dir->path()) | QFileDevice::ReadOther |
-                                                 QFileDevice::ExeOther | QFileDevice::ReadGroup | QFileDevice::ExeGroup);
+        s_dir = std::make_unique<QTemporaryDir>();
         qputenv("GNUPGHOME", QFile::encodeName(path(QStringLiteral("gnupg"))));
-        QDir().mkpath(path(QStringLiteral("gnupg")));
-        QFile::setPermissions(path(QStringLiteral("gnupg")), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                                 QFileDevice::ExeOwner);
-        for (const QString &key : {kTrusted, kOther})
-            run(QStringLiteral("gpg"), {QStringLiteral("--batch"), QStringLiteral("--passphrase"), QString(),
-                                        QStringLiteral("--quick-gen-key"), key, QStringLiteral("ed25519"),
-                                        QStringLiteral("sign"), QStringLiteral("never")});
-        QFile keyring(path(QStringLiteral("keyring.gpg")));
-        if (keyring.open(QIODevice::WriteOnly))
-            keyring.write(run(QStringLiteral("gpg"), {QStringLiteral("--export"), kTrusted}).output);
-
-        const QString package = path(QStringLiteral("package/DEBIAN"));
-        QDir().mkpath(package);
-        QFile control(package + QStringLiteral("/control"));
-        if (control.open(QIODevice::WriteOnly))
-            control.write("Package: zelvora\nVersion: 1.1.0\nArchitecture: all\n"
-                          "Maintainer: Zelvora <terminal@zelvora.invalid>\nDescription: the upgrade\n");
-        control.close();
-        run(QStringLiteral("dpkg-deb"), {QStringLiteral("--build"), QStringLiteral("--root-owner-group"),
-                                         path(QStringLiteral("package")), deb()});
+        // Readable by all: apt run as root reads the key and its lists as its own unprivileged user.
+        run(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral(R"(cd "$1" && chmod 755 . &&
+mkdir -m 700 gnupg && for key in "$2" "$3"; do
+  gpg --batch --passphrase '' --quick-gen-key "$key" ed25519 sign never 2>/dev/null; done &&
+gpg --export "$2" >keyring.gpg && mkdir -p package/DEBIAN && printf '%s\n' 'Package: zelvora' 'Version: 1.1.0' \
+  'Architecture: all' 'Maintainer: Zelvora <terminal@zelvora.invalid>' 'Description: the upgrade' >package/DEBIAN/control &&
+dpkg-deb --build --root-owner-group package zelvora_1.1.0_all.deb)"), QStringLiteral("sh"), s_dir->path(), kTrusted,
+                                        kOther});
     }
     static void TearDownTestSuite()
     {
         run(QStringLiteral("gpgconf"), {QStringLiteral("--kill"), QStringLiteral("gpg-agent")});
         qunsetenv("GNUPGHOME");
-        delete s_dir;
-        s_dir = nullptr;
+        s_dir.reset();
     }
     void SetUp() override
     {
@@ -69,10 +54,10 @@ protected:
     static QString deb() { return path(QStringLiteral("zelvora_1.1.0_all.deb")); }
 
 private:
-    static QTemporaryDir *s_dir;
+    static std::unique_ptr<QTemporaryDir> s_dir;
 };
 
-QTemporaryDir *UpdaterRepositoryTest::s_dir = nullptr;
+std::unique_ptr<QTemporaryDir> UpdaterRepositoryTest::s_dir;
 
 TEST_F(UpdaterRepositoryTest, AptTakesTheIndexSignedWithThePackagesKeyAlone)
 {
