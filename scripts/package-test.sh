@@ -24,7 +24,7 @@ for name in "Zelvora package test" "Someone else"; do
   gpg --batch --quiet --passphrase '' --quick-gen-key "$name" ed25519 sign never 2>/dev/null
 done
 gpg --export "Zelvora package test" >"$keys/keyring.gpg"
-trap 'gpgconf --kill gpg-agent 2>/dev/null' EXIT
+trap 'gpgconf --kill gpg-agent 2>/dev/null || true' EXIT
 
 # Version 1.0 to install and 1.1 to upgrade to, each in a build directory of its own (the local
 # central server of the second names 1.1 on its version page).
@@ -71,7 +71,7 @@ root=$(mktemp -d /var/tmp/zelvora-clean-root.XXXXXX)
 chmod 755 "$root"
 # Nothing of this machine is mounted inside, so nothing of it can go with the root.
 trap 'umount "$root/proc" "$root/dev/pts" 2>/dev/null; rm -rf --one-file-system "$root" "$root".*
-  [ -z "${server_pid:-}" ] || kill "$server_pid" 2>/dev/null; gpgconf --kill gpg-agent 2>/dev/null' EXIT
+  [ -z "${server_pid:-}" ] || kill "$server_pid" 2>/dev/null || true; gpgconf --kill gpg-agent 2>/dev/null || true' EXIT
 echo "== a clean Debian 12 root in $root"
 debootstrap --variant=minbase --unpack-tarball="$tarball" bookworm "$root" "$mirror" >/dev/null
 mount -t proc proc "$root/proc"

@@ -83,7 +83,11 @@ bool PackageUpdate::runApt(const QString &step, const QStringList &arguments, st
 {
     escribirLog(QStringLiteral("Paso de la actualizacion: ") + step);
     const platform::BoundedRun run = m_runCommand(kAptGet, arguments, bound);
-    for (const QByteArray &line : run.output.split('\n')) {
+    for (QByteArray line : run.output.split('\n')) {
+        // Of a line that a progress count kept rewriting, what a terminal would show at its end.
+        while (line.endsWith('\r'))
+            line.chop(1);
+        line = line.mid(line.lastIndexOf('\r') + 1);
         if (!line.trimmed().isEmpty())
             escribirLog(QStringLiteral("apt-get: ") + logText(QString::fromUtf8(line)));
     }

@@ -143,8 +143,11 @@ TEST_F(PackageUpdateTest, EachStepThatFailsEndsTheUpdateWithItsLine)
         QStringList lastLines;
     };
     Row rows[] = {
-        {"upgraded", {}, true, 0, {"update", "--download-only", "--no-download"},
-         {"Version instalada tras la actualizacion: 1.1.0", "Fin de la actualizacion. OK."}},
+        // dpkg rewrites its progress in place: the log keeps what a terminal would show last.
+        {"upgraded", {.install = ended(0, "(Reading database ... 5%\r(Reading database ... 9 files installed.)\r\n")},
+         true, 0, {"update", "--download-only", "--no-download"},
+         {"apt-get: (Reading database ... 9 files installed.)", "Version instalada tras la actualizacion: 1.1.0",
+          "Fin de la actualizacion. OK."}},
         {"a repository apt cannot verify", {.update = ended(100, notSigned.toUtf8() + "\n")}, true, 1, {"update"},
          {"apt-get: " + notSigned, "ERROR. Fallo en el paso: apt-get update. Codigo de salida: 100",
           "ERROR. No se actualizo el paquete zelvora. Version instalada: 1.0.0", "Fin de la actualizacion. KO."}},
