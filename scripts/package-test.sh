@@ -177,12 +177,23 @@ check "the settings file kept its owner and mode" mode_is "root:zelvora 664" "$d
 check "the repository's key is root's and readable by all" mode_is "root:root 644" \
   /usr/share/keyrings/zelvora-archive-keyring.gpg
 check "the package gives apt no key for all its sources" sh -c "! chroot '$root' dpkg -L zelvora | grep -q '^/etc/apt'"
-repository() { # repository KEY DIR: the 1.1 package in a flat repository signed with KEY
+repository() { # repository KEY DIR PACKAGE...: a flat repository signed with KEY
   rm -rf "$2"
-  bash scripts/apt-repository.sh "$2" "$1" "$upgrade"
+  bash scripts/apt-repository.sh "$2" "$1" "${@:3}"
 }
-repository "Zelvora package test" build-package-keys/trusted
-repository "Someone else" build-package-keys/other
+# Besides 1.1: 0.9 (1.0 renumbered) and a package of another name, for a repository with nothing newer.
+rm -rf "$keys/older" "$keys/other-name"
+dpkg-deb -R "$deb" "$keys/older"
+sed -i 's/^Version: .*/Version: 0.9.0/' "$keys/older/DEBIAN/control"
+dpkg-deb --build "$keys/older" "$keys/zelvora_0.9.0.deb" >/dev/null
+mkdir -p "$keys/other-name/DEBIAN"
+printf '%s\n' 'Package: zelvora-extra' 'Version: 2.0.0' 'Architecture: all' 'Maintainer: Nobody <nobody@zelvora.invalid>' \
+  'Description: not the terminal' >"$keys/other-name/DEBIAN/control"
+dpkg-deb --build --root-owner-group "$keys/other-name" "$keys/zelvora-extra.deb" >/dev/null
+repository "Zelvora package test" "$keys/trusted" "$upgrade"
+repository "Someone else" "$keys/other" "$upgrade"
+repository "Zelvora package test" "$keys/nothing-newer" "$keys/zelvora_0.9.0.deb" "$keys/zelvora-extra.deb"
+
 server_pid=
 serve() { # serve DIR: the local central server of 1.1 with DIR as its repository; sets $port
   "$central_server" --apt-repository "$1" >"$keys/server.out" 2>&1 &
@@ -195,10 +206,15 @@ store_address() {
   local cipher
   cipher=$(python3 -c 'import sys; k="morvatinesca"; a=sys.argv[1]; print("".join(chr(ord(c) ^ ord(k[i % len(k)])) for i, c in enumerate(a)))' \
     "127.0.0.1:$1")
+  sed -i '/^\[CONNECTION\]/,$d' "$root$dir/Ticketera.ini"
   printf '[CONNECTION]\r\nIP_CONFIG=%s\r\n' "$cipher" >>"$root$dir/Ticketera.ini"
 }
-updater() { # the Updater as root, with pkexec's bare environment
-  in_root env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin /opt/zelvora/Updater
+update_from() { # update_from DIR: the Updater as root, with pkexec's bare environment; sets $updater_status
+  serve "$1"
+  store_address "$port"
+  updater_status=0
+  in_root env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin /opt/zelvora/Updater >/dev/null 2>&1 || updater_status=$?
+  kill "$server_pid"
 }
 version() { in_root dpkg-query -W -f='${Version}' zelvora; }
 # The system's own sources, lists and settings, and what is installed.
@@ -209,12 +225,11 @@ same_packages() { in_root dpkg-query -W | cmp -s - "$root.packages"; }
 same_apt_state() { apt_state | cmp -s - "$root.apt"; }
 log=$root$work/Updater.log
 
-serve build-package-keys/other
+serve "$keys/trusted"
 check "the server's version page names 1.1" test "$(curl -s -d "" "http://127.0.0.1:$port/VANTO/mostradorVersion.htm")" = 1.1
-store_address "$port"
-updater_status=0
-updater >/dev/null 2>&1 || updater_status=$?
 kill "$server_pid"
+
+update_from "$keys/other"
 check "a repository signed with another key: the Updater fails" test "$updater_status" != 0
 check "  and says why in its log" grep -q "ERROR. Fallo en el paso: apt-get update" "$log"
 check "  with apt's reason" grep -q "NO_PUBKEY" "$log"
@@ -222,14 +237,16 @@ check "  and nothing changed: 1.0 still installed" test "$(version)" = 1.0.0
 check "  nor any other package" same_packages
 check "  nor apt's sources, lists or settings" same_apt_state
 
-serve build-package-keys/trusted
-sed -i '/^\[CONNECTION\]/,$d' "$root$dir/Ticketera.ini"
-store_address "$port"
+update_from "$keys/nothing-newer"
+check "a repository of an older zelvora and another package: the Updater fails" test "$updater_status" != 0
+check "  and says why in its log" \
+  grep -q "ERROR. El repositorio no tiene una version de zelvora mas nueva que la instalada: 1.0.0" "$log"
+check "  and nothing changed: 1.0 still installed" test "$(version)" = 1.0.0
+check "  nor any other package, the other name's included" same_packages
+
 start=$(date +%s%N)
-updater_status=0
-updater >/dev/null 2>&1 || updater_status=$?
+update_from "$keys/trusted"
 update_ms=$((($(date +%s%N) - start) / 1000000))
-kill "$server_pid"
 check "a repository signed with the package's key: the Updater ends with 0" test "$updater_status" = 0
 check "  1.1 is installed" test "$(version)" = 1.1.0
 check "  its log says so" grep -q "Fin de la actualizacion. OK." "$log"
