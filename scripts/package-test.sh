@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The package test: builds the Debian package, installs it with apt-get into a clean Debian 12 root
 # made with debootstrap, prints a worked example with the installed Ticketera as a user of the
-# terminal, checks owners and modes, then removes and purges the package and checks what is left.
+# terminal, checks owners and modes, has the Updater upgrade it from a signed repository served by
+# the local central server, then removes and purges the package and checks what is left.
 # Prints the package's size and how long apt-get took. Run as root; the clean root needs Debian's
 # package archive (debootstrap's download is kept in build/ for the next run).
 set -euo pipefail
@@ -14,10 +15,35 @@ if [ -z "${ZELVORA_PACKAGE_TEST_NS:-}" ]; then
   ZELVORA_PACKAGE_TEST_NS=1 exec unshare --mount --propagation private "$0" "$@"
 fi
 
-bash scripts/build.sh >/dev/null
-rm -rf build/package
-(cd build && cpack -G DEB >/dev/null 2>&1)
-deb=$(ls build/package/zelvora_*.deb)
+# Two throw-away keys: the packages trust the first; the second signs a repository they must refuse.
+keys=$PWD/build-package-keys
+rm -rf "$keys"
+mkdir -m 700 "$keys"
+export GNUPGHOME=$keys
+for name in "Zelvora package test" "Someone else"; do
+  gpg --batch --quiet --passphrase '' --quick-gen-key "$name" ed25519 sign never 2>/dev/null
+done
+gpg --export "Zelvora package test" >"$keys/keyring.gpg"
+trap 'gpgconf --kill gpg-agent 2>/dev/null || true' EXIT
+
+# Version 1.0 to install and 1.1 to upgrade to, each in a build directory of its own (the local
+# central server of the second names 1.1 on its version page).
+launchers=()
+if command -v ccache >/dev/null; then
+  launchers=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+package() { # package VERSION: build-package-VERSION/package/zelvora_VERSION.0_*.deb
+  local build=build-package-$1
+  cmake -S . -B "$build" -G Ninja -DZELVORA_TESTS=OFF -DZELVORA_VERSION_OVERRIDE="$1.0" \
+    -DZELVORA_ARCHIVE_KEYRING="$keys/keyring.gpg" "${launchers[@]}" >/dev/null
+  cmake --build "$build" >/dev/null
+  rm -rf "$build/package"
+  (cd "$build" && cpack -G DEB >/dev/null 2>&1)
+  ls "$build"/package/zelvora_"$1".0_*.deb
+}
+deb=$(package 1.0)
+upgrade=$(package 1.1)
+central_server=$PWD/build-package-1.1/tools/central-server
 size=$(stat -c %s "$deb")
 echo "== package $(basename "$deb"): $size bytes ($((size / 1024)) KiB)"
 
@@ -44,7 +70,8 @@ fi
 root=$(mktemp -d /var/tmp/zelvora-clean-root.XXXXXX)
 chmod 755 "$root"
 # Nothing of this machine is mounted inside, so nothing of it can go with the root.
-trap 'umount "$root/proc" "$root/dev/pts" 2>/dev/null; rm -rf --one-file-system "$root" "$root.before" "$root.after"' EXIT
+trap 'umount "$root/proc" "$root/dev/pts" 2>/dev/null; rm -rf --one-file-system "$root" "$root".*
+  [ -z "${server_pid:-}" ] || kill "$server_pid" 2>/dev/null || true; gpgconf --kill gpg-agent 2>/dev/null || true' EXIT
 echo "== a clean Debian 12 root in $root"
 debootstrap --variant=minbase --unpack-tarball="$tarball" bookworm "$root" "$mirror" >/dev/null
 mount -t proc proc "$root/proc"
@@ -82,22 +109,23 @@ echo "   $install_ms ms, $pulled packages set up"
 in_root dpkg-query -W -f='   Depends: ${Depends}\n' zelvora
 
 # What the package holds, and where.
-for f in Ticketera Mostrador Configuracion lib/libzelvora-cups.so lib/libticketera-gui.so informes/ticket_gran_7cm.fr3 \
+for f in Ticketera Mostrador Configuracion Updater lib/libzelvora-cups.so lib/libticketera-gui.so informes/ticket_gran_7cm.fr3 \
   informes/Ticket_peq_5cm.fr3 resources/ORMEZA.lpf resources/VELTRA.lpf; do
   check "installed: $dir/$f" test -f "$root$dir/$f"
 done
 for f in /usr/share/applications/zelvora-ticketera.desktop /usr/share/applications/zelvora-mostrador.desktop \
-  /usr/share/polkit-1/actions/com.zelvora.terminal.policy /usr/lib/tmpfiles.d/zelvora.conf; do
+  /usr/share/polkit-1/actions/com.zelvora.terminal.policy /usr/lib/tmpfiles.d/zelvora.conf \
+  /usr/share/keyrings/zelvora-archive-keyring.gpg; do
   check "installed: $f" test -f "$root$f"
 done
 check "every library the programs need is there" \
-  sh -c "! chroot '$root' sh -c 'ldd $dir/Ticketera $dir/Mostrador $dir/Configuracion $dir/lib/*.so' | grep -q 'not found'"
+  sh -c "! chroot '$root' sh -c 'ldd $dir/Ticketera $dir/Mostrador $dir/Configuracion $dir/Updater $dir/lib/*.so' | grep -q 'not found'"
 
 # Owners and modes: the directory and the programs are root's alone; the two files the programs
 # write beside themselves are the group's to write; the work directory is everybody's, nobody's own.
 mode_is() { [ "$(in_root stat -c '%U:%G %a' "$2")" = "$1" ]; }
 check "$dir is root:root 755" mode_is "root:root 755" "$dir"
-for f in Ticketera Mostrador Configuracion; do check "$f is root:root 755" mode_is "root:root 755" "$dir/$f"; done
+for f in Ticketera Mostrador Configuracion Updater; do check "$f is root:root 755" mode_is "root:root 755" "$dir/$f"; done
 for f in Ticketera.ini logo.bmp; do check "$f is root:zelvora 664" mode_is "root:zelvora 664" "$dir/$f"; done
 check "$work is root:root 1777" mode_is "root:root 1777" "$work"
 check "nothing else under $dir is another user's or writable by others" \
@@ -144,6 +172,89 @@ check "Ticketera's log is the user's, shared with the others" mode_is "cajero:ca
 check "the log shows the run" grep -q "TIPO DE OPERACION: impresion de ticket" "$root$work/Ticketera.log"
 check "the settings file kept its owner and mode" mode_is "root:zelvora 664" "$dir/Ticketera.ini"
 
+# The Updater, as Mostrador starts it when the server's version page names a newer version: the
+# repository's key is a keyring of its own, trusted by apt for nothing else.
+check "the repository's key is root's and readable by all" mode_is "root:root 644" \
+  /usr/share/keyrings/zelvora-archive-keyring.gpg
+check "the package gives apt no key for all its sources" sh -c "! chroot '$root' dpkg -L zelvora | grep -q '^/etc/apt'"
+repository() { # repository KEY DIR PACKAGE...: a flat repository signed with KEY
+  rm -rf "$2"
+  bash scripts/apt-repository.sh "$2" "$1" "${@:3}"
+}
+# Besides 1.1: 0.9 (1.0 renumbered) and a package of another name, for a repository with nothing newer.
+rm -rf "$keys/older" "$keys/other-name"
+dpkg-deb -R "$deb" "$keys/older"
+sed -i 's/^Version: .*/Version: 0.9.0/' "$keys/older/DEBIAN/control"
+dpkg-deb --build "$keys/older" "$keys/zelvora_0.9.0.deb" >/dev/null
+mkdir -p "$keys/other-name/DEBIAN"
+printf '%s\n' 'Package: zelvora-extra' 'Version: 2.0.0' 'Architecture: all' 'Maintainer: Nobody <nobody@zelvora.invalid>' \
+  'Description: not the terminal' >"$keys/other-name/DEBIAN/control"
+dpkg-deb --build --root-owner-group "$keys/other-name" "$keys/zelvora-extra.deb" >/dev/null
+repository "Zelvora package test" "$keys/trusted" "$upgrade"
+repository "Someone else" "$keys/other" "$upgrade"
+repository "Zelvora package test" "$keys/nothing-newer" "$keys/zelvora_0.9.0.deb" "$keys/zelvora-extra.deb"
+
+server_pid=
+serve() { # serve DIR: the local central server of 1.1 with DIR as its repository; sets $port
+  "$central_server" --apt-repository "$1" >"$keys/server.out" 2>&1 &
+  server_pid=$!
+  for _ in $(seq 100); do grep -q '^ready' "$keys/server.out" && break; sleep 0.1; done
+  port=$(sed -n 's/^ready http=\([0-9]*\).*/\1/p' "$keys/server.out")
+}
+# Where the server last asked to be reached: 127.0.0.1 and its port, enciphered as Mostrador stores it.
+store_address() {
+  local cipher
+  cipher=$(python3 -c 'import sys; k="morvatinesca"; a=sys.argv[1]; print("".join(chr(ord(c) ^ ord(k[i % len(k)])) for i, c in enumerate(a)))' \
+    "127.0.0.1:$1")
+  sed -i '/^\[CONNECTION\]/,$d' "$root$dir/Ticketera.ini"
+  printf '[CONNECTION]\r\nIP_CONFIG=%s\r\n' "$cipher" >>"$root$dir/Ticketera.ini"
+}
+update_from() { # update_from DIR: the Updater as root, with pkexec's bare environment; sets $updater_status
+  serve "$1"
+  store_address "$port"
+  updater_status=0
+  in_root env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin /opt/zelvora/Updater >/dev/null 2>&1 || updater_status=$?
+  kill "$server_pid"
+}
+version() { in_root dpkg-query -W -f='${Version}' zelvora; }
+# The system's own sources, lists and settings, and what is installed.
+apt_state() { in_root ls -l --time-style=+%s /var/lib/apt/lists /etc/apt /etc/apt/sources.list.d /etc/apt/apt.conf.d; }
+in_root dpkg-query -W >"$root.packages"
+apt_state >"$root.apt"
+same_packages() { in_root dpkg-query -W | cmp -s - "$root.packages"; }
+same_apt_state() { apt_state | cmp -s - "$root.apt"; }
+log=$root$work/Updater.log
+
+serve "$keys/trusted"
+check "the server's version page names 1.1" test "$(curl -s -d "" "http://127.0.0.1:$port/VANTO/mostradorVersion.htm")" = 1.1
+kill "$server_pid"
+
+update_from "$keys/other"
+check "a repository signed with another key: the Updater fails" test "$updater_status" != 0
+check "  and says why in its log" grep -q "ERROR. Fallo en el paso: apt-get update" "$log"
+check "  with apt's reason" grep -q "NO_PUBKEY" "$log"
+check "  and nothing changed: 1.0 still installed" test "$(version)" = 1.0.0
+check "  nor any other package" same_packages
+check "  nor apt's sources, lists or settings" same_apt_state
+
+update_from "$keys/nothing-newer"
+check "a repository of an older zelvora and another package: the Updater fails" test "$updater_status" != 0
+check "  and says why in its log" \
+  grep -q "ERROR. El repositorio no tiene una version de zelvora mas nueva que la instalada: 1.0.0" "$log"
+check "  and nothing changed: 1.0 still installed" test "$(version)" = 1.0.0
+check "  nor any other package, the other name's included" same_packages
+
+start=$(date +%s%N)
+update_from "$keys/trusted"
+update_ms=$((($(date +%s%N) - start) / 1000000))
+check "a repository signed with the package's key: the Updater ends with 0" test "$updater_status" = 0
+check "  1.1 is installed" test "$(version)" = 1.1.0
+check "  its log says so" grep -q "Fin de la actualizacion. OK." "$log"
+cp "$log" build/package-test-updater.log
+check "  apt's sources, lists and settings are untouched" same_apt_state
+check "  the run's own apt directory is gone" sh -c "! ls -d '$root'/var/tmp/zelvora-updater-* 2>/dev/null"
+check "  the programs are still root's alone" mode_is "root:root 755" "$dir/Updater"
+
 echo "== apt-get remove zelvora"
 start=$(date +%s%N)
 in_root apt-get remove -y -q zelvora >/dev/null 2>&1
@@ -171,6 +282,6 @@ echo "   after purge, $(grep -c . build/package-test-leftovers.txt || true) path
 check "nothing of the package is left in the root" \
   sh -c "! printf '%s' \"\$1\" | grep -qi -e zelvora -e ticketera -e mostrador -e configuracion" _ "$left"
 
-echo "== figures: package $size bytes; apt-get install $install_ms ms ($pulled packages); remove $remove_ms ms"
+echo "== figures: package $size bytes; apt-get install $install_ms ms ($pulled packages); upgrade by the Updater $update_ms ms; remove $remove_ms ms"
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]

@@ -8,6 +8,7 @@ namespace {
 const QString kEnrolmentPath = QStringLiteral("/volumenhd/volumenhd");
 const QString kLoginPath = QStringLiteral("/VANTO/Login.html");
 const QString kRestEnrolmentPath = QStringLiteral("/rest/api/account/login");
+const QString kRepositoryPath = QStringLiteral("/VANTO/apt/");
 const QString kHttp = QStringLiteral("http://");
 const QString kHttps = QStringLiteral("https://");
 const QString kWww = QStringLiteral("www.");
@@ -161,6 +162,11 @@ QString nombreTipoConexion(int kind)
     default:
         return QStringLiteral("Conexion desconocida");
     }
+}
+
+QString urlRepositorio(const QString &address)
+{
+    return kHttp + address + kRepositoryPath;
 }
 
 } // namespace addressbook

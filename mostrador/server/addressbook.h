@@ -28,4 +28,8 @@ QString urlLoginPorDefecto(int index, int set, int kind);
 
 QString nombreTipoConexion(int kind);
 
+// The Updater's apt repository on a server address (the one the version check asks), beside the
+// version page: "http://" + address + "/VANTO/apt/".
+QString urlRepositorio(const QString &address);
+
 } // namespace addressbook

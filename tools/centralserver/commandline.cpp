@@ -17,6 +17,7 @@ Built-in pages: /VANTO/Login.html (the sales application's login and sales page,
   --tls13-only             offer TLS 1.3 alone
   --garbage-instead-of-tls answer every HTTPS connection with bytes that are no TLS
   --record FILE            append one JSON line per request received
+  --apt-repository DIR     serve the files of DIR (the Updater's apt repository) at /VANTO/apt/
   --route PATH             answer PATH as the answer options after it say (200, empty body);
                            PATH without --route keeps its built-in answer, others get 404
 Answer options:
@@ -92,6 +93,8 @@ ServerSettings parseCommandLine(int argc, char **argv)
             settings.garbageInsteadOfTls = true;
         else if (option == "--record")
             settings.recordPath = value();
+        else if (option == "--apt-repository")
+            settings.aptRepository = value();
         else if (option == "--route")
             settings.routes.emplace_back(value(), AnswerSettings{});
         else if (option == "--scheme") {

@@ -2,6 +2,7 @@
 
 #include "commandline.h"
 #include "configuredanswer.h"
+#include "directoryfiles.h"
 #include "endlessbody.h"
 #include "filedownload.h"
 #include "hugeheaders.h"
@@ -20,6 +21,9 @@
 #include <thread>
 
 namespace {
+
+// Beside the version page, where the Updater looks for it.
+const std::string kAptRepository = "/VANTO/apt/";
 
 // What each page answers unless the command line says otherwise.
 RoutingTable builtInRoutes()
@@ -82,6 +86,8 @@ int main(int argc, char **argv)
         RoutingTable routes = builtInRoutes();
         for (const auto &[path, answer] : settings.routes)
             routes.add(path, routeFor(answer), answer.scheme);
+        if (!settings.aptRepository.empty())
+            routes.addPrefix(kAptRepository, std::make_shared<DirectoryFiles>(kAptRepository, settings.aptRepository));
         RequestLog log(settings.recordPath);
         const TlsContext tls(settings.certificateName, settings.tls13Only);
         RecordingServer http(routes, log, nullptr);

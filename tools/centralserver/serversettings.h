@@ -15,5 +15,6 @@ struct ServerSettings {
     bool tls13Only = false;
     bool garbageInsteadOfTls = false;
     std::string recordPath; // empty: nothing recorded
+    std::string aptRepository; // a directory served at /VANTO/apt/; empty: none
     std::vector<std::pair<std::string, AnswerSettings>> routes;
 };
