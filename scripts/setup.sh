@@ -18,7 +18,7 @@ packages=(
   poppler-utils openssl util-linux procps locales hyperfine time
   fonts-dejavu-core
   debootstrap desktop-file-utils xdg-utils libglib2.0-bin
-  cage xwayland qt6-wayland grim duktape
+  cage xwayland qt6-wayland grim duktape x11-xserver-utils
 )
 
 missing=()
