@@ -92,4 +92,9 @@ bool windowingSystemAvailable()
     return false;
 }
 
+bool programPlacesWindows(const QString &qtPlatform)
+{
+    return !qtPlatform.startsWith(QLatin1String("wayland"));
+}
+
 } // namespace platform

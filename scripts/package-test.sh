@@ -83,8 +83,9 @@ cp /etc/resolv.conf "$root/etc/resolv.conf"
 cp -al /var/cache/apt/archives/*.deb "$root/var/cache/apt/archives/" 2>/dev/null || true
 in_root() { chroot "$root" "$@"; }
 in_root apt-get update -q >/dev/null
-# The desktop's tools, so that the package registers its handler for "ZVR:" links.
-in_root apt-get install -y -q --no-install-recommends desktop-file-utils >/dev/null
+# The desktop's tools, so that the package registers its handler for "ZVR:" links; systemd and
+# cage, so that the kiosk session can be enabled and its unit checked.
+in_root apt-get install -y -q --no-install-recommends desktop-file-utils systemd cage >/dev/null
 as_user() { # as_user USER COMMAND...: a login of the terminal's, with nothing of root's environment
   in_root setpriv --reuid="$1" --regid="$1" --init-groups env -i HOME=/tmp PATH=/usr/bin:/bin LANG=C.UTF-8 "${@:2}"
 }
@@ -109,7 +110,7 @@ echo "   $install_ms ms, $pulled packages set up"
 in_root dpkg-query -W -f='   Depends: ${Depends}\n' zelvora
 
 # What the package holds, and where.
-for f in Ticketera Mostrador Configuracion Updater lib/libzelvora-cups.so lib/libticketera-gui.so informes/ticket_gran_7cm.fr3 \
+for f in Ticketera Mostrador Configuracion Updater kiosk-session lib/libzelvora-cups.so lib/libticketera-gui.so informes/ticket_gran_7cm.fr3 \
   informes/Ticket_peq_5cm.fr3 resources/ORMEZA.lpf resources/VELTRA.lpf; do
   check "installed: $dir/$f" test -f "$root$dir/$f"
 done
@@ -160,6 +161,71 @@ check "pkexec may start Configuracion, keeping the display" grep -q \
 check "the actions keep the display" test "$(grep -c 'exec.allow_gui">true<' "$policy")" = 2
 check "the actions ask for an administrator's password every time" \
   test "$(grep -c '>auth_admin<' "$policy")" = 6
+
+# The kiosk session: its files are there, and nothing of it is enabled until the question is answered.
+unit=$root/lib/systemd/system/zelvora-kiosk@.service
+rule=$root/etc/polkit-1/rules.d/50-zelvora-configuracion.rules
+check "installed: the kiosk session's unit" test -f "$unit"
+check "installed: the kiosk session's PAM service, a conffile" sh -c \
+  "chroot '$root' dpkg-query --control-show zelvora conffiles | grep -qx /etc/pam.d/zelvora-kiosk"
+check "the unit runs Mostrador through kiosk-session in cage, without switching terminals" \
+  grep -qx "ExecStart=/usr/bin/cage -d -- $dir/kiosk-session $dir/Mostrador" "$unit"
+check "the unit runs as its instance's user on tty1, in a login session, and restarts" \
+  sh -c "grep -qx 'User=%i' '$unit' && grep -qx 'TTYPath=/dev/tty1' '$unit' && grep -qx 'PAMName=zelvora-kiosk' '$unit' && grep -qx 'Restart=always' '$unit'"
+kiosk_links() { find "$root/etc/systemd/system" -name 'zelvora-kiosk@*' -printf '%f\n' | sort | tr '\n' ' '; }
+check "no kiosk session is enabled unless asked" test -z "$(kiosk_links)"
+check "no polkit rule unless asked" test ! -e "$rule"
+
+reconfigure() { # reconfigure USER ALLOW: the package's two answers, as an administrator gives them
+  printf 'zelvora zelvora/kiosk-user string %s\nzelvora zelvora/kiosk-configuracion boolean %s\n' "$1" "$2" |
+    in_root debconf-set-selections
+  in_root env DEBIAN_FRONTEND=noninteractive dpkg-reconfigure zelvora 2>"$root/tmp/reconfigure.log"
+}
+echo "== dpkg-reconfigure zelvora: the kiosk session for caja, Configuracion without a password"
+reconfigure caja true
+check "the session is enabled for caja alone" test "$(kiosk_links)" = "zelvora-kiosk@caja.service "
+check "systemd sees it enabled" in_root systemctl is-enabled --quiet zelvora-kiosk@caja.service
+check "systemd finds the unit sound" systemd-analyze verify --root="$root" zelvora-kiosk@caja.service
+check "caja was made without a password or a shell, with a home of its own" sh -c \
+  "chroot '$root' getent passwd caja | cut -d: -f6,7 | grep -qx /home/caja:/usr/sbin/nologin &&
+   chroot '$root' passwd -S caja | grep -q '^caja L ' && [ \"\$(chroot '$root' stat -c %U /home/caja)\" = caja ]"
+check "caja is in the group zelvora" sh -c "chroot '$root' id -nG caja | grep -qw zelvora"
+check "caja owns nothing in $dir" test -z "$(in_root find "$dir" -user caja)"
+check "the polkit rule is root's, 644" mode_is "root:root 644" /etc/polkit-1/rules.d/50-zelvora-configuracion.rules
+# The rule as polkitd runs it (the same JavaScript engine, duktape), for the subjects it hands it:
+# a member of the group at the terminal's screen, then inactive, remote, outside the group, and
+# the updater's action.
+cat - "$rule" >"$root/tmp/rule-test.js" <<'JS'
+var rules = [];
+var polkit = { Result: { YES: "yes" }, addRule: function (rule) { rules.push(rule); } };
+function subject(groups, local, active) {
+    return { local: local, active: active, isInGroup: function (g) { return groups.indexOf(g) >= 0; } };
+}
+function verdict(id, s) { return String(rules[0]({ id: id }, s)); }
+JS
+cat >>"$root/tmp/rule-test.js" <<'JS'
+var c = "com.zelvora.terminal.configuracion";
+print([verdict(c, subject(["zelvora"], true, true)), verdict(c, subject(["zelvora"], true, false)),
+       verdict(c, subject(["zelvora"], false, true)), verdict(c, subject(["users"], true, true)),
+       verdict("com.zelvora.terminal.updater", subject(["zelvora"], true, true))].join(" "));
+JS
+check "the rule lets a member of the group start Configuracion at the terminal's screen, nobody else, nothing else" \
+  test "$(duk "$root/tmp/rule-test.js" 2>&1)" = "yes undefined undefined undefined undefined"
+
+echo "== dpkg-reconfigure zelvora: no password for Configuracion, then a name that is no user name, then no session"
+reconfigure caja false
+check "without the second answer the session stays and the rule goes" \
+  sh -c "[ '$(kiosk_links)' = 'zelvora-kiosk@caja.service ' ] && [ ! -e '$rule' ]"
+reconfigure 'Caja Uno' true
+check "a name that is no user name sets up no session and is told" \
+  sh -c "[ -z \"\$(find '$root/etc/systemd/system' -name 'zelvora-kiosk@*')\" ] && [ ! -e '$rule' ] &&
+         grep -q 'is not a user name for the kiosk session' '$root/tmp/reconfigure.log'"
+reconfigure caja true
+reconfigure '' true
+check "no user: the session is disabled and the rule taken, the user kept" \
+  sh -c "[ -z \"\$(find '$root/etc/systemd/system' -name 'zelvora-kiosk@*')\" ] && [ ! -e '$rule' ] &&
+         chroot '$root' getent passwd caja >/dev/null"
+reconfigure caja true
 
 # A sale's ticket: worked example 1 on a port mapped to a file, printed by a user of the terminal.
 printf '[PRINTER_CONFIG]\r\nIMPRIMIRPUERTO=1\r\nPUERTOIMPRESION=COM1\r\n[PORTS]\r\nCOM1=/tmp/port.txt\r\n' \
@@ -265,12 +331,16 @@ check "removal takes the programs' desktop entries" test ! -e "$apps/zelvora-tic
 check "removal takes the handler out of the MIME cache" sh -c "! grep -q zvr '$apps/mimeinfo.cache'"
 check "removal keeps the group" in_root getent group zelvora
 check "removal keeps the logs" test -f "$root$work/Ticketera.log"
+check "removal disables the kiosk session and takes the rule" \
+  sh -c "[ -z \"\$(find '$root/etc/systemd/system' -name 'zelvora-kiosk@*')\" ] && [ ! -e '$rule' ]"
+check "removal keeps the kiosk user" in_root getent passwd caja
 
 echo "== apt-get purge zelvora"
 in_root apt-get purge -y -q --autoremove zelvora >/dev/null 2>&1
 check "purge takes $dir" test ! -e "$root$dir"
 check "purge takes the work directory" test ! -e "$root$work"
 check "purge takes the group" sh -c "! chroot '$root' getent group zelvora"
+check "purge forgets the answers to the package's questions" sh -c "! chroot '$root' debconf-show zelvora | grep -q ."
 check "the package is gone" sh -c "! chroot '$root' dpkg-query -W -f='\${Status}' zelvora | grep -q installed"
 # Everything the package and what it pulled in brought is gone again, but for caches and records.
 listing >"$root.after"

@@ -19,6 +19,7 @@ packages=(
   fonts-dejavu-core
   debootstrap desktop-file-utils xdg-utils libglib2.0-bin
   gnupg dpkg-dev
+  cage xwayland qt6-wayland grim duktape x11-xserver-utils
 )
 
 missing=()

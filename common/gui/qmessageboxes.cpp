@@ -1,5 +1,7 @@
 #include "qmessageboxes.h"
 
+#include "dialogowner.h"
+
 #include <QMessageBox>
 
 void QMessageBoxes::show(Icon icon, const QString &caption, const QString &text)
@@ -10,5 +12,6 @@ void QMessageBoxes::show(Icon icon, const QString &caption, const QString &text)
     QMessageBox box(qtIcon, caption, text, QMessageBox::Ok);
     // Texts may come from outside (a server's answer, a file name): never read as markup.
     box.setTextFormat(Qt::PlainText);
+    attachToOwnerWindow(box);
     box.exec();
 }

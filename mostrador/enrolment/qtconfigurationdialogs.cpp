@@ -13,6 +13,9 @@ std::optional<int> QtConfigurationDialogs::printerSetup(QWidget *parent)
 {
     QPrinter printer;
     QPrintDialog dialog(&printer, parent);
+    // Configuracion runs as root, in the kiosk session without an administrator's password: its
+    // dialogs must not write, rename or remove files. Printing to a file has its own file dialog.
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return int(QPrinterInfo::availablePrinterNames().indexOf(printer.printerName()));
@@ -20,5 +23,6 @@ std::optional<int> QtConfigurationDialogs::printerSetup(QWidget *parent)
 
 QString QtConfigurationDialogs::openPicture(QWidget *parent)
 {
-    return QFileDialog::getOpenFileName(parent, QString(), QString(), kPictureFilter);
+    // Read-only: no renaming, removing or new folders from the dialog (see printerSetup).
+    return QFileDialog::getOpenFileName(parent, QString(), QString(), kPictureFilter, nullptr, QFileDialog::ReadOnly);
 }

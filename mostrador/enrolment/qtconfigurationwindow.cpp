@@ -1,5 +1,7 @@
 #include "qtconfigurationwindow.h"
 
+#include "dialogowner.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -14,6 +16,7 @@ ConfigurationWindow::Entries QtConfigurationWindow::showModal(const TConfigSysMo
 {
     TFrmUsuSel window(m_dirApp, configPrinter, m_world);
     window.mostrarAutologin = false;
+    attachToOwnerWindow(window);
     Entries entries;
     entries.accepted = window.exec() == QDialog::Accepted;
     entries.usuario = window.EdtUsu->text();

@@ -13,6 +13,23 @@
 #include "tfrmprincipal.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QWindow>
+
+namespace {
+
+// The compositor maps the window once it has answered its first configuration; the sequence's
+// windows can only belong to a window that is on the screen.
+void showBeforeStartUp(TFrmPrincipal &form)
+{
+    form.show();
+    QElapsedTimer waited;
+    waited.start();
+    while (!(form.windowHandle() && form.windowHandle()->isExposed()) && waited.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+}
+
+} // namespace
 
 int MostradorProgram::run(int argc, char **argv) const
 {
@@ -45,6 +62,8 @@ int MostradorProgram::runKiosk(int argc, char **argv) const
     TFrmPrincipal form(runtime.profile(), logSwitches);
     if (windowCreated)
         windowCreated(form);
+    if (!form.placesItself())
+        showBeforeStartUp(form);
     const StartupContext context{platform::installationDirectory(), logSwitches, messageBoxes, &windows, form.IdHTTP1};
     const std::unique_ptr<StartupOperations> operations = makeOperations(context);
     if (form.FormCreate(context, *operations) == StartupSequence::Outcome::EndProgram)

@@ -3,6 +3,7 @@
 #include "browsercontrol.h"
 #include "desktoplauncher.h"
 #include "paths.h"
+#include "windowingsystem.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -11,7 +12,8 @@
 #include <QWindow>
 
 TFrmPrincipal::TFrmPrincipal(QWebEngineProfile &profile, MostradorLogSwitches logSwitches)
-    : m_downloadWindows(*this),
+    : m_placesItself(platform::programPlacesWindows(QGuiApplication::platformName())),
+      m_downloadWindows(*this),
       m_downloads(profile, m_downloadWindows, platform::openWithAssociatedProgram, platform::userTemporaryDirectory)
 {
     // Created once every member exists: adding it already sends the window events.
@@ -39,6 +41,11 @@ QSize TFrmPrincipal::firstMonitorSize() const
 
 void TFrmPrincipal::applyGeometry(const WindowGeometry &geometry)
 {
+    if (!m_placesItself) {
+        // A kiosk compositor fills its output with the window, whatever size it asks for.
+        setMinimumSize(geometry.minimum);
+        return;
+    }
     m_outer = geometry;
     fitInsideFrame();
 }

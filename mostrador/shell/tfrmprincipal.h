@@ -26,6 +26,11 @@ public:
     // The start-up sequence, run before the window is first shown.
     StartupSequence::Outcome FormCreate(const StartupContext &context, StartupOperations &operations);
 
+    // Whether the windowing system puts this window where the program says; where it does not,
+    // the window is shown before the start-up sequence, so that the sequence's windows have one to
+    // show over.
+    bool placesItself() const { return m_placesItself; }
+
     QSize firstMonitorSize() const override;
     void applyGeometry(const WindowGeometry &geometry) override;
     void setCaption(const QString &caption) override;
@@ -43,6 +48,8 @@ private:
     // a window manager only makes known once the window is on the screen.
     void fitInsideFrame();
 
+    // Under a compositor that places windows itself, only the minimum size is the program's.
+    const bool m_placesItself;
     std::optional<WindowGeometry> m_outer;
     QMargins m_frame;
     // The browser's downloads, with their windows over this one.

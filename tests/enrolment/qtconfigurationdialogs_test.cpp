@@ -58,7 +58,9 @@ TEST(QtConfigurationDialogsTest, PrintersAndDialogsOfTheSystem)
 
     QtConfigurationDialogs dialogs;
     const qsizetype text = queues.indexOf(QStringLiteral("texto"));
+    // Run as root, the dialogs change no file: no printing to a file, a read-only file dialog.
     whenOpen<QPrintDialog>([](QPrintDialog &dialog) {
+        EXPECT_FALSE(dialog.testOption(QAbstractPrintDialog::PrintToFile));
         auto *printers = dialog.findChild<QComboBox *>(QStringLiteral("printers"));
         ASSERT_NE(printers, nullptr);
         printers->setCurrentIndex(printers->findText(QStringLiteral("texto")));
@@ -72,6 +74,7 @@ TEST(QtConfigurationDialogsTest, PrintersAndDialogsOfTheSystem)
     const QString picture = dir.path() + QStringLiteral("/logo.png");
     QFile(picture).open(QIODevice::WriteOnly);
     whenOpen<QFileDialog>([&](QFileDialog &dialog) {
+        EXPECT_TRUE(dialog.testOption(QFileDialog::ReadOnly));
         EXPECT_EQ(dialog.nameFilters(), QStringList({"All (*.jpg *.jpeg *.png *.bmp)", "JPEG Image File (*.jpg)",
                                                      "JPEG Image File (*.jpeg)", "PNG Image File (*.png)",
                                                      "Bitmaps (*.bmp)"}));

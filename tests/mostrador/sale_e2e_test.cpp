@@ -2,7 +2,8 @@
 // on) logs in to the local central server with stored credentials, the test clicks the sales
 // page's print button with the mouse (xdotool), the desktop (GIO, with entries and defaults of the
 // test's own user) starts Ticketera, and the tickets reach a pseudo-terminal port or a CUPS PDF
-// queue.
+// queue. The same sale in the kiosk session, under the cage compositor.
+#include "cagesession.h"
 #include "centralserver.h"
 #include "cupsserver.h"
 #include "mostradorlog.h"
@@ -14,8 +15,11 @@
 #include "xvfbserver.h"
 #include "xwindows.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -41,6 +45,16 @@ protected:
         const QString home = Kiosk::homeDir(copy);
         registerSchemeHandler(copy, home + QStringLiteral("/.local/share"), home + QStringLiteral("/.config"));
         ASSERT_TRUE(storedlogin::storeCredentials(copy, QStringLiteral("caja 7"), QStringLiteral("clave")));
+    }
+
+    // The settings of a sale printed on `terminal`, with the server's address.
+    void settingsForPort(const CentralServer &server, const PseudoTerminal &terminal)
+    {
+        QFile::remove(copy.workDir() + QStringLiteral("/ZelvoraMostrador.log"));
+        QFile::remove(copy.workDir() + QStringLiteral("/Ticketera.log"));
+        copy.writeSettings("[CONNECTION]\r\nAUTOL=1\r\n[PRINTER_CONFIG]\r\nIMPRIMIRPUERTO=1\r\nPUERTOIMPRESION=COM1\r\n[PORTS]\r\n"
+                           "COM1=" + terminal.devicePath().toUtf8() + "\r\n");
+        copy.storeServerAddress(QStringLiteral("127.0.0.1:%1").arg(server.httpPort()));
     }
 
     // Starts the kiosk on the server with the printer settings given, waits for the sales page and
@@ -150,4 +164,96 @@ TEST_F(SaleE2eTest, TheTicketsOfTheSaleReachAPdfQueue)
     EXPECT_TRUE(log.contains(QStringLiteral("\r\nParametro1: ") + salespage::kPrintUrl + QStringLiteral("\r\n")));
     EXPECT_TRUE(log.contains(QStringLiteral("] Impresion directo a impresora: 0\r\n")));
     EXPECT_FALSE(log.contains(QStringLiteral("ERROR"))) << log.toStdString();
+}
+
+// The sale in the kiosk session: the installed Mostrador is cage's one application, on Qt's Wayland
+// platform, as an unprivileged user. The compositor gives it the whole output; the print link is
+// reached and activated from the keyboard; the desktop starts Ticketera inside the session.
+TEST_F(SaleE2eTest, TheSaleRunsInTheKioskSessionFromTheKeyboard)
+{
+    if (const QString reason = CageSession::skipReason(); !reason.isEmpty())
+        GTEST_SKIP() << reason.toStdString();
+    const CentralServer server;
+    PseudoTerminal terminal;
+    settingsForPort(server, terminal);
+    // cage's headless back end has no keyboard: keys come from the X server its output is a window of.
+    const CageSession session(copy, CageSession::Backend::X11);
+    session.handOver(terminal.devicePath());
+    const Kiosk kiosk(copy, session.display(), kLogged, session.environment(), session.wrapper());
+
+    QImage screen;
+    ASSERT_TRUE(waitUntil([&] {
+        screen = session.screenshot();
+        return !screen.isNull() && salespage::printButton(screen).has_value();
+    }, 60000)) << copy.log(QStringLiteral("ZelvoraMostrador.log")).toStdString();
+    // The page's own background reaches the output's far corner: the window fills the output.
+    EXPECT_EQ(screen.size(), QSize(1024, 768));
+    EXPECT_EQ(screen.pixel(screen.width() - 1, screen.height() - 1) & 0xffffff, 0xeef1f5u);
+
+    // The print link is the page's first stop for the keyboard.
+    session.key({QStringLiteral("Tab"), QStringLiteral("Return")});
+    EXPECT_EQ(terminal.read(salespage::kPortBytes.size(), 30000), salespage::kPortBytes) << copy.log().toStdString();
+    ASSERT_TRUE(waitUntil([&] { return copy.log().contains(QStringLiteral("] Termino de impresion por puerto\r\n")); }, 30000));
+    EXPECT_TRUE(copy.log().contains(QStringLiteral("\r\nParametro1: ") + salespage::kPrintUrl + QStringLiteral("\r\n")));
+    // Ticketera ran in the session, as its user.
+    EXPECT_EQ(QFileInfo(copy.workDir() + QStringLiteral("/Ticketera.log")).ownerId(), session.uid());
+}
+
+// The first start in the kiosk session, whose program runs Mostrador: the configuration window
+// shows centred over the kiosk's window, which the compositor stretched over the output, instead
+// of in a corner of its own; and a program of root's, as pkexec starts Configuracion (nothing of
+// the environment but the X display), can show its window in the session.
+TEST_F(SaleE2eTest, TheFirstStartInTheKioskSessionShowsTheConfigurationWindowOverTheKiosk)
+{
+    if (const QString reason = CageSession::skipReason(); !reason.isEmpty())
+        GTEST_SKIP() << reason.toStdString();
+    if (QStandardPaths::findExecutable(QStringLiteral("xhost")).isEmpty())
+        GTEST_SKIP() << "xhost is not installed (scripts/setup.sh)";
+    QDir(Kiosk::homeDir(copy) + QStringLiteral("/.config/zelvora")).removeRecursively();
+    const CentralServer server;
+    copy.storeServerAddress(QStringLiteral("127.0.0.1:%1").arg(server.httpPort()));
+    const CageSession session(copy, CageSession::Backend::Headless);
+    const Kiosk kiosk(copy, session.display(), kLogged, session.environment(),
+                      session.wrapper() << copy.appDir() + QStringLiteral("kiosk-session"));
+
+    // The window on the blank kiosk: the box of everything that is not white.
+    QImage screen;
+    QRect window;
+    waitUntil([&] {
+        const QImage now = session.screenshot();
+        if (now.isNull())
+            return false;
+        screen = now;
+        window = {};
+        for (int y = 0; y < screen.height(); ++y)
+            for (int x = 0; x < screen.width(); ++x)
+                if ((screen.pixel(x, y) & 0xffffff) != 0xffffff)
+                    window |= QRect(x, y, 1, 1);
+        return window.size() == QSize(344, 635);
+    }, 60000);
+    ASSERT_FALSE(screen.isNull()) << copy.log(QStringLiteral("ZelvoraMostrador.log")).toStdString();
+    EXPECT_EQ(window.size(), QSize(344, 635));
+    EXPECT_EQ(window.topLeft(), QPoint((screen.width() - 344) / 2, (screen.height() - 635) / 2));
+    EXPECT_TRUE(copy.log(QStringLiteral("ZelvoraMostrador.log"))
+                    .contains(QStringLiteral("Se procedera a visualizar la ventana de configuracion de usuario")));
+
+    QString display;
+    for (const qint64 pid : processtree::liveTree(kiosk.pid())) {
+        QFile environ(QStringLiteral("/proc/%1/environ").arg(pid));
+        if (processtree::executable(pid).endsWith(u'/' + kLogged) && environ.open(QIODevice::ReadOnly))
+            for (const QByteArray &entry : environ.readAll().split('\0'))
+                if (entry.startsWith("DISPLAY="))
+                    display = QString::fromLocal8Bit(entry.mid(8));
+    }
+    ASSERT_FALSE(display.isEmpty());
+    QProcess configuracion;
+    configuracion.setProcessEnvironment(QProcessEnvironment());
+    configuracion.setProcessChannelMode(QProcess::MergedChannels);
+    configuracion.start(QStringLiteral("/usr/bin/env"),
+                        {QStringLiteral("-i"), QStringLiteral("DISPLAY=") + display,
+                         QStringLiteral("ZELVORA_TEMP_DIR=") + copy.workDir(), copy.appDir() + QStringLiteral("Configuracion")});
+    // It waits in its window; one that cannot reach the display ends at once.
+    EXPECT_FALSE(configuracion.waitForFinished(3000)) << configuracion.readAll().toStdString();
+    configuracion.kill();
+    configuracion.waitForFinished();
 }
