@@ -13,3 +13,10 @@ QString logText(QStringView outside)
     }
     return text;
 }
+
+QString logTextAtMost(QStringView outside, qsizetype limit)
+{
+    if (outside.size() <= limit)
+        return logText(outside);
+    return logText(outside.left(limit)) + QStringLiteral("... (%1 caracteres mas)").arg(outside.size() - limit);
+}

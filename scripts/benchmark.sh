@@ -4,7 +4,7 @@
 # and whether it was met. Not a test: nothing passes or fails. Run it on a quiet machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/build.sh -DCMAKE_BUILD_TYPE=Release
+bash scripts/build.sh -DCMAKE_BUILD_TYPE=Release -DZELVORA_BENCHMARKS=ON
 cmake --install build --prefix build/stage >/dev/null
 figures=$(mktemp)
 trap 'rm -f "$figures"' EXIT

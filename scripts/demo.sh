@@ -6,6 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh
+cmake --build build --target sale-demo
 cmake --install build --prefix build/stage >/dev/null
 out=${1:-$(mktemp -d /tmp/zelvora-demo.XXXXXX)}
 echo "== the demo's pictures, bytes and logs go to $out"

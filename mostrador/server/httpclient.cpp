@@ -15,9 +15,6 @@ using Clock = std::chrono::steady_clock;
 constexpr char kUserAgent[] = "Mozilla/3.0 (compatible; Indy Library)";
 constexpr char kMainWindowAccept[] = "Accept: text/html, */*";
 constexpr char kPrivateAccept[] = "Accept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8";
-// Where the system the kiosk was designed for gives up a connection attempt; Linux alone waits
-// about 127 s, which would hold the start-up for minutes per unreachable address.
-constexpr long kConnectTimeoutMs = 21000;
 constexpr long kMaxRedirects = 15;
 // The server's answers are a few bytes; an endless body must not exhaust the memory.
 constexpr qsizetype kMaxAnswerBytes = 16 * 1024 * 1024;
@@ -183,7 +180,6 @@ HttpClient::HttpClient(Kind kind, int readTimeoutMs, bool followRedirects)
                      static_cast<long>(CURL_SSLVERSION_TLSv1_2) | static_cast<long>(CURL_SSLVERSION_MAX_TLSv1_2));
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 0L);
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 0L);
-    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, kConnectTimeoutMs);
     curl_easy_setopt(easy, CURLOPT_SOCKOPTFUNCTION, onNewSocket);
     curl_easy_setopt(easy, CURLOPT_PREREQFUNCTION, onRequestReady);
     curl_easy_setopt(easy, CURLOPT_SSL_CTX_FUNCTION, onTlsStart);
@@ -225,6 +221,16 @@ int HttpClient::answerTimeLimit() const
     return m_answerTimeLimitMs;
 }
 
+void HttpClient::setConnectTimeout(int milliseconds)
+{
+    m_connectTimeoutMs = milliseconds;
+}
+
+int HttpClient::connectTimeout() const
+{
+    return m_connectTimeoutMs;
+}
+
 QString HttpClient::post(const QString &url, const QStringList &form)
 {
     CURL *easy = m_session->easy.get();
@@ -243,6 +249,7 @@ QString HttpClient::post(const QString &url, const QStringList &form)
     curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
     curl_easy_setopt(easy, CURLOPT_POSTFIELDS, body.constData());
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, m_followRedirects ? 1L : 0L);
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_connectTimeoutMs));
     curl_easy_setopt(easy, CURLOPT_SOCKOPTDATA, &exchange);
     curl_easy_setopt(easy, CURLOPT_PREREQDATA, &exchange);
     curl_easy_setopt(easy, CURLOPT_SSL_CTX_DATA, &exchange);

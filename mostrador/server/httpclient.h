@@ -11,6 +11,9 @@ public:
     enum class Kind { MainWindow, Private }; // chooses the "Accept" header
 
     static constexpr int kDefaultAnswerTimeLimitMs = 60000;
+    // Where the system the kiosk was designed for gives up a connection attempt; Linux alone
+    // waits about 127 s, which would hold the start-up for minutes per unreachable address.
+    static constexpr int kConnectTimeoutMs = 21000;
 
     explicit HttpClient(Kind kind, int readTimeoutMs = 5000, bool followRedirects = false);
     ~HttpClient();
@@ -27,6 +30,9 @@ public:
     // so that a server trickling its answers cannot hold the caller forever.
     void setAnswerTimeLimit(int milliseconds);
     int answerTimeLimit() const;
+    // Longest wait for a connection to be made.
+    void setConnectTimeout(int milliseconds);
+    int connectTimeout() const;
 
     // POSTs `form` (lines "name=value"; a single empty line is the empty form) to `url` and returns
     // the answer's body decoded by its declared character set (ISO-8859-1 when none is declared).
@@ -40,4 +46,5 @@ private:
     int m_readTimeoutMs;
     bool m_followRedirects;
     int m_answerTimeLimitMs = kDefaultAnswerTimeLimitMs;
+    int m_connectTimeoutMs = kConnectTimeoutMs;
 };

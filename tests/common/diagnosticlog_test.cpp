@@ -68,6 +68,10 @@ TEST(LogText, OutsideTextNeverStartsALineNorDrivesATerminal)
     };
     for (const auto &row : rows)
         EXPECT_EQ(logText(row.outside), row.logged) << row.logged.toStdString();
+    // What is left of a long print string: its head, escaped as above, and how much more there was.
+    const QString head = QString(1999, u'a') + u'\n';
+    EXPECT_EQ(logTextAtMost(head + QStringLiteral("\r\nbcd")), QString(1999, u'a') + QStringLiteral("%0A... (5 caracteres mas)"));
+    EXPECT_EQ(logTextAtMost(head), logText(head));
 }
 
 TEST_F(DiagnosticLogTest, CreatesTheSharedDirectoryAndWritesCodePageLines)

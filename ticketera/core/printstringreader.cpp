@@ -113,7 +113,7 @@ PrintStringReader::Line PrintStringReader::readLine()
 {
     advance();
     if (!m_quiet)
-        logGeneral(QStringLiteral("kk: ") + logText(m_rest));
+        logGeneral(QStringLiteral("kk: ") + logTextAtMost(m_rest));
     if (m_repeat) {
         if (!m_quiet)
             logGeneral(QStringLiteral("Ultima Linea leida: ") + logText(m_repeat->text));
@@ -145,7 +145,7 @@ void PrintStringReader::readLines(int &counter, int bound, QStringList &texts, Q
             m_repeat.reset();
             if (!m_quiet) {
                 logGeneral(QStringLiteral("Multiples tickets - Ticket terminado."));
-                logGeneral(QStringLiteral("Cadena restante: ") + logText(m_rest));
+                logGeneral(QStringLiteral("Cadena restante: ") + logTextAtMost(m_rest));
             }
             counter = i;
             return;

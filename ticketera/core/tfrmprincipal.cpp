@@ -231,7 +231,7 @@ TFrmPrincipal::Outcome TFrmPrincipal::FormCreate()
             reader.readTicket(ticket);
             imprimirTicket();
             ticket = TicketLines();
-            logGeneral(QStringLiteral("Cadena restante: ") + logText(reader.remaining()));
+            logGeneral(QStringLiteral("Cadena restante: ") + logTextAtMost(reader.remaining()));
             logGeneral(QStringLiteral("countLineasBefore: %1 LinesAfterBarcode: %2")
                            .arg(reader.countLineasBefore())
                            .arg(header.LinesBeforeBarcode));
