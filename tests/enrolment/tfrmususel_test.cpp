@@ -375,7 +375,8 @@ TEST_F(TFrmUsuSelTest, StoredSettingsComeBackWheneverTheWindowBecomesActive)
             EXPECT_EQ(window->RBPuerto->isChecked(), row.port) << when;
             EXPECT_EQ(window->EPuerto->text(), row.port ? QStringLiteral("COM2") : QString()) << when;
             EXPECT_EQ(window->EdtIndice->text(), index) << when;
-            EXPECT_EQ(window->ENombreImpresora->text(), row.port ? QString() : printers.names.at(index.toInt())) << when;
+            EXPECT_EQ(window->ENombreImpresora->text(), row.port ? QString() : printers.names.at(index.toInt()))
+                << when;
             EXPECT_EQ(window->CBOPapel->currentIndex(), row.port ? 0 : 1) << when;
             EXPECT_EQ(window->CBFicheroLogotipo->isChecked(), withLogo) << when;
             EXPECT_EQ(window->CBFicheroLogotipo->isEnabled(), withLogo) << when;

@@ -61,7 +61,8 @@ TEST(BackspaceFilterTest, BackspaceReachesThePageOnlyInAnEditableField)
                 keys = runScript(view, QStringLiteral("keys.join(' ') + ' / ' + ups.join(' ')")).toString();
                 return keys.endsWith(QStringLiteral("Shift"));
             }, 10000)) << qPrintable(keys);
-            EXPECT_EQ(keys, c.editable ? QStringLiteral("Backspace Shift / Backspace Shift") : QStringLiteral("Shift / Shift"));
+            EXPECT_EQ(keys, c.editable ? QStringLiteral("Backspace Shift / Backspace Shift")
+                                       : QStringLiteral("Shift / Shift"));
             EXPECT_EQ(runScript(view, QStringLiteral("campo.value + ' ' + clave.value")).toString(),
                       QString::fromLatin1(c.fieldsAfter));
         }
