@@ -354,11 +354,8 @@ TEST_F(ServerLinkTest, TheEnrolmentWithoutAStoredAddressAsksTheCountrysDefault)
 {
     const auto server = serve();
     ScriptedConfigurationWindow window;
-    window.entries.accepted = true;
-    window.entries.usuario = QStringLiteral("u");
-    window.entries.contrasenya = QStringLiteral("p");
-    window.entries.imprimirPuerto = true;
-    window.entries.puerto = QStringLiteral("COM1");
+    window.entries = {true, QStringLiteral("u"), QStringLiteral("p"), true, QStringLiteral("COM1"), QString(), false, 0,
+                      false, QString()};
     RecordingMessageBoxes boxes;
     HttpClient client(HttpClient::Kind::MainWindow);
     const StartupContext context{appDir(), kBoth, boxes, nullptr, client};
