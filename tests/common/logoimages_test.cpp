@@ -105,6 +105,9 @@ TEST_F(LogoImagesTest, PicturesAreTakenByTheirExtensionAndFitted)
         {"g.png", "PNG", {1, 1000}, true, {1, 120}},
         {"h.PNG", "PNG", {1000, 1}, true, {120, 1}},
         {"i.png", "PNGA", {40, 40}, true, {120, 120}},
+        // 120 * 5 / 7 = 85.7: the short side is truncated, not rounded.
+        {"r.bmp", "BMP", {7, 5}, true, {120, 85}},
+        {"s.bmp", "BMP", {5, 7}, true, {85, 120}},
         {"j.Bmp", "BMP", {10, 10}, true, {}},
         {"k.gif", "BMP", {10, 10}, true, {}},
         {"l.Jpg", "JPG", {10, 10}, true, {}},

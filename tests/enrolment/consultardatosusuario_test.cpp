@@ -5,6 +5,7 @@
 #include "registryerror.h"
 #include "registrykey.h"
 #include "stringcipher.h"
+#include "unprivileged.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,7 +13,6 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -113,33 +113,29 @@ TEST_F(ConsultarDatosUsuarioTest, AValueOfAnotherTypeRaises)
 TEST_F(ConsultarDatosUsuarioTest, AKeyThisUserCannotWriteCountsAsMissing)
 {
     // Root ignores file modes: the lookup runs as an unprivileged user.
-    const passwd *nobody = getpwnam("nobody");
-    if (geteuid() != 0 || !nobody)
-        GTEST_SKIP() << "needs root to run the lookup as nobody";
+    if (const QString reason = unprivileged::skipReason(); !reason.isEmpty())
+        GTEST_SKIP() << reason.toStdString();
     chmod(QFile::encodeName(m_dir.path()).constData(), 0755);
     chmod(QFile::encodeName(workDir()).constData(), 01777);
     const struct {
         const char *description;
-        bool ownedByNobody;
+        bool own;
         mode_t mode;
         const char *output;
     } rows[] = {
         {"the user's own key", true, 0600, "found u p\n"},
-        {"another user's key it may read", false, 0644, "missing\n"},
+        {"a key it may only read", false, 0644, "missing\n"},
         {"its own read-only key", true, 0400, "missing\n"},
     };
     for (const auto &row : rows) {
         QFile::remove(keyFile());
         QFile::remove(workDir() + QStringLiteral("/ZelvoraMostrador.log"));
         writeKey({{"mu", "u"}, {"mp", "p"}});
-        for (const QString &path : {m_dir.path() + QStringLiteral("/registry"), hive(), keyFile()}) {
-            const QByteArray name = QFile::encodeName(path);
-            ASSERT_EQ(chown(name.constData(), row.ownedByNobody ? nobody->pw_uid : 0, row.ownedByNobody ? nobody->pw_gid : 0), 0);
-            chmod(name.constData(), path == keyFile() ? row.mode : 0755);
-        }
+        for (const QString &dir : {m_dir.path() + QStringLiteral("/registry"), hive()})
+            ASSERT_TRUE(unprivileged::give(dir, 0755));
+        ASSERT_TRUE(row.own ? unprivileged::give(keyFile(), row.mode) : unprivileged::keep(keyFile(), row.mode));
         QProcess probe;
-        probe.start(QStringLiteral("setpriv"), {QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
-                                                QStringLiteral("--clear-groups"), QStringLiteral(PROBE_PATH), hive()});
+        unprivileged::start(probe, QStringLiteral(PROBE_PATH), {hive()});
         ASSERT_TRUE(probe.waitForFinished(30000));
         EXPECT_EQ(probe.readAllStandardOutput(), QByteArray(row.output))
             << row.description << ": " << probe.readAllStandardError().toStdString();

@@ -13,6 +13,7 @@
 #include "startupcontext.h"
 #include "storedserveraddress.h"
 #include "terminalenrolment.h"
+#include "unprivileged.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -22,12 +23,12 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -267,8 +268,16 @@ TEST_F(TerminalEnrolmentTest, TheRealWindowsEntriesAreWhatIsSavedAndSent)
         {"cancelled as it was", true, [&](TFrmUsuSel &w) { click(w.BitBtn2); }, nullptr,
          QStringLiteral("PRINTER=0 GENERICTEXTONLY=0 PAPER=0 LOGO=@logo.bmp IMPRIMIRPUERTO=0 PUERTOIMPRESION= AUTOL=1")},
     };
+    const QStringList dirs{appDir(), m_dir.path() + QStringLiteral("/registry"), hive()};
+    const auto giveDirsBack = qScopeGuard([&] {
+        for (const QString &dir : dirs)
+            unprivileged::give(dir, 0755);
+    });
     for (const auto &row : rows) {
         SCOPED_TRACE(row.description);
+        QDir().mkpath(hive());
+        for (const QString &dir : dirs)
+            ASSERT_TRUE(unprivileged::give(dir, 0755));
         startOver(server);
         QFile::remove(logo);
         const qsizetype requestsBefore = server.requests().size();
@@ -313,9 +322,8 @@ TEST_F(TerminalEnrolmentTest, TheRealWindowsEntriesAreWhatIsSavedAndSent)
 TEST_F(TerminalEnrolmentTest, WhatThisUserMayNotWriteIsToldAndNothingIsSentBeforeTheSettingsAreSaved)
 {
     // Root ignores file modes: the enrolment runs as an unprivileged user.
-    const passwd *nobody = getpwnam("nobody");
-    if (geteuid() != 0 || !nobody)
-        GTEST_SKIP() << "needs root to run the enrolment as nobody";
+    if (const QString reason = unprivileged::skipReason(); !reason.isEmpty())
+        GTEST_SKIP() << reason.toStdString();
     const CentralServer server;
     chmod(QFile::encodeName(m_dir.path()).constData(), 0755);
     chmod(QFile::encodeName(workDir()).constData(), 01777);
@@ -323,35 +331,40 @@ TEST_F(TerminalEnrolmentTest, WhatThisUserMayNotWriteIsToldAndNothingIsSentBefor
     const struct {
         const char *description;
         bool ownSettings;
-        bool keyBefore; // root's key, with its protocol values
+        bool keyBefore; // a key kept from the user, with its protocol values
         int exitCode;
         QByteArray output;
         int requests;
     } rows[] = {
-        {"another user's settings file", false, false, 3, "", 0},
-        {"another user's registry", true, false, 0, refused, 1},
-        {"another user's key", true, true, 0, refused, 1},
+        {"a settings file it may not write", false, false, 3, "", 0},
+        {"a registry it may not write", true, false, 0, refused, 1},
+        {"a key it may not write", true, true, 0, refused, 1},
     };
+    const QStringList dirs{appDir(), m_dir.path() + QStringLiteral("/registry"), hive()};
+    const auto giveDirsBack = qScopeGuard([&] {
+        for (const QString &dir : dirs)
+            unprivileged::give(dir, 0755);
+    });
     for (const auto &row : rows) {
         SCOPED_TRACE(row.description);
+        QDir().mkpath(hive());
+        for (const QString &dir : dirs)
+            ASSERT_TRUE(unprivileged::give(dir, 0755));
         startOver(server);
         const qsizetype requestsBefore = server.requests().size();
-        QDir().mkpath(hive());
         if (row.keyBefore) {
             platform::RegistryKey key(hive());
             ASSERT_EQ(key.create(credentialskey::kName), 0);
             ASSERT_EQ(key.writeString(QString(), credentialskey::kDefaultText), 0);
+            ASSERT_TRUE(unprivileged::keep(keyFile(), 0600));
         }
-        const uid_t settingsOwner = row.ownSettings ? nobody->pw_uid : 0;
-        for (const QString &path : {appDir(), appDir() + kSettingsFile})
-            ASSERT_EQ(chown(QFile::encodeName(path).constData(), settingsOwner, row.ownSettings ? nobody->pw_gid : 0), 0);
+        for (const auto &[path, mode] : {std::pair(appDir(), 0755), {appDir() + kSettingsFile, 0644}})
+            ASSERT_TRUE(row.ownSettings ? unprivileged::give(path, mode) : unprivileged::keep(path, mode));
         for (const QString &path : {m_dir.path() + QStringLiteral("/registry"), hive()})
-            chmod(QFile::encodeName(path).constData(), 0755);
+            ASSERT_TRUE(unprivileged::keep(path, 0755));
 
         QProcess probe;
-        probe.start(QStringLiteral("setpriv"), {QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
-                                                QStringLiteral("--clear-groups"), QStringLiteral(ENROLMENT_PROBE_PATH),
-                                                appDir(), hive()});
+        unprivileged::start(probe, QStringLiteral(ENROLMENT_PROBE_PATH), {appDir(), hive()});
         ASSERT_TRUE(probe.waitForFinished(30000));
         const QByteArray errors = probe.readAllStandardError();
         EXPECT_EQ(probe.exitCode(), row.exitCode) << errors.constData();
@@ -371,6 +384,7 @@ TEST_F(TerminalEnrolmentTest, WhatThisUserMayNotWriteIsToldAndNothingIsSentBefor
                       1)
                 << logLines().join(u'\n').toStdString();
         }
+        unprivileged::give(hive(), 0755);
         QFile::remove(keyFile());
     }
 }

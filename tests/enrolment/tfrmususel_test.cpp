@@ -12,12 +12,15 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -98,6 +101,9 @@ TEST_F(TFrmUsuSelTest, WithoutSettingsTheWindowStartsInPrinterModeWithItsDefault
     open();
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Configuración aplicación"));
     EXPECT_EQ(window->size(), QSize(344, 635));
+    // Centred on the first monitor, 800 x 800 offscreen: (800 - 635) / 2 = 82.5 is truncated.
+    ASSERT_EQ(QGuiApplication::screens().first()->geometry(), QRect(0, 0, 800, 800));
+    EXPECT_EQ(window->pos(), QPoint(228, 82));
     const std::pair<const char *, const char *> captions[] = {
         {"GroupBox3", "Acreditación"}, {"CBAutologin", "Autologin:"}, {"GroupBox4", "Configuración Impresora Tickets"},
         {"RBImpresora", "Seleccione una impresora"}, {"BtnSeleccionarImpresora", "Selección"},
@@ -347,8 +353,11 @@ TEST_F(TFrmUsuSelTest, StoredSettingsComeBackWheneverTheWindowBecomesActive)
     const struct {
         bool port;
         bool autologin;
-    } rows[] = {{false, true}, {true, false}};
+        bool textOnly; // the stored printer is "Generic / Text Only": its stored logo is not taken
+    } rows[] = {{false, true, false}, {true, false, false}, {false, false, true}};
     for (const auto &row : rows) {
+        const bool withLogo = !row.port && !row.textOnly;
+        const QString index = row.port ? QString() : row.textOnly ? QStringLiteral("2") : QStringLiteral("1");
         boxes.boxes.clear();
         config = TConfigSysMostrador();
         config.autologin = 1;
@@ -356,7 +365,7 @@ TEST_F(TFrmUsuSelTest, StoredSettingsComeBackWheneverTheWindowBecomesActive)
             config.imprimirPuerto = true;
             config.puerto = QStringLiteral("COM2");
         } else {
-            config.indiceImpresora = QStringLiteral("1");
+            config.indiceImpresora = index;
             config.tipoPapel = QStringLiteral("1");
             config.ficheroLogo = logo();
             write(logo(), read(picture(QStringLiteral("stored.bmp"), "BMP", {120, 60})));
@@ -365,16 +374,18 @@ TEST_F(TFrmUsuSelTest, StoredSettingsComeBackWheneverTheWindowBecomesActive)
         const auto expectStored = [&](const char *when) {
             EXPECT_EQ(window->RBPuerto->isChecked(), row.port) << when;
             EXPECT_EQ(window->EPuerto->text(), row.port ? QStringLiteral("COM2") : QString()) << when;
-            EXPECT_EQ(window->EdtIndice->text(), row.port ? QString() : QStringLiteral("1")) << when;
-            EXPECT_EQ(window->ENombreImpresora->text(), row.port ? QString() : QStringLiteral("Segunda")) << when;
+            EXPECT_EQ(window->EdtIndice->text(), index) << when;
+            EXPECT_EQ(window->ENombreImpresora->text(), row.port ? QString() : printers.names.at(index.toInt()))
+                << when;
             EXPECT_EQ(window->CBOPapel->currentIndex(), row.port ? 0 : 1) << when;
-            EXPECT_EQ(window->CBFicheroLogotipo->isChecked(), !row.port) << when;
-            EXPECT_EQ(window->EFicheroLogotipo->text(), row.port ? QString() : logo()) << when;
+            EXPECT_EQ(window->CBFicheroLogotipo->isChecked(), withLogo) << when;
+            EXPECT_EQ(window->CBFicheroLogotipo->isEnabled(), withLogo) << when;
+            EXPECT_EQ(window->EFicheroLogotipo->text(), withLogo ? logo() : QString()) << when;
             EXPECT_EQ(window->CBAutologin->isVisible(), row.autologin) << when;
             EXPECT_EQ(window->CBAutologin->isChecked(), row.autologin) << when;
         };
         expectStored("shown");
-        EXPECT_EQ(window->ImagenLogotipo->pixmap().size(), row.port ? QSize(0, 0) : QSize(120, 60));
+        EXPECT_EQ(window->ImagenLogotipo->pixmap().size(), withLogo ? QSize(120, 60) : QSize(0, 0));
 
         // The user changes the printer, then confirms without a password.
         type(window->EdtUsu, QStringLiteral("usuario"));
@@ -392,11 +403,20 @@ TEST_F(TFrmUsuSelTest, StoredSettingsComeBackWheneverTheWindowBecomesActive)
 
 TEST_F(TFrmUsuSelTest, AStoredLogoThatIsNoFileShowsNoPicture)
 {
-    // The settings are the terminal users' to write; the window may run as root. Neither a FIFO
-    // (a reader would wait for it forever) nor a device is read.
+    // The settings are the terminal users' to write; the window may run as root. Nothing but a
+    // regular file is read: not a FIFO (a reader would wait for it forever), not a pipe that
+    // holds a whole picture under a picture's name.
     const QString fifo = appDir() + QStringLiteral("fifo.bmp");
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    for (const QString &stored : {fifo, QStringLiteral("/dev/zero")}) {
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    const auto closeReadEnd = qScopeGuard([&] { ::close(ends[0]); });
+    const QByteArray bitmap = read(picture(QStringLiteral("piped.bmp"), "BMP", {120, 60}));
+    ASSERT_EQ(::write(ends[1], bitmap.constData(), size_t(bitmap.size())), bitmap.size());
+    ::close(ends[1]);
+    const QString piped = appDir() + QStringLiteral("pipe.bmp");
+    ASSERT_TRUE(QFile::link(QStringLiteral("/proc/self/fd/%1").arg(ends[0]), piped));
+    for (const QString &stored : {fifo, piped}) {
         SCOPED_TRACE(stored.toStdString());
         config = TConfigSysMostrador();
         config.indiceImpresora = QStringLiteral("1");

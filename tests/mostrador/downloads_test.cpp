@@ -36,7 +36,7 @@ public:
     std::function<TOpcionAbrirGuardar(const QString &fileName)> answer;
     std::optional<QString> savePath;
     QStringList questions;
-    int saveDialogs = 0;
+    QStringList saveDialogs; // the name each was preset to
     std::vector<std::shared_ptr<Progress>> progress;
 
     TOpcionAbrirGuardar preguntarAbrirGuardar(const QString &fileName, const QString &mimeType) override
@@ -44,9 +44,9 @@ public:
         questions << fileName + u' ' + mimeType;
         return answer(fileName);
     }
-    std::optional<QString> elegirDestino(const QString &) override
+    std::optional<QString> elegirDestino(const QString &fileName) override
     {
-        ++saveDialogs;
+        saveDialogs << fileName;
         return savePath;
     }
     std::unique_ptr<DownloadProgress> mostrarDescarga(const QString &fileName) override
@@ -149,7 +149,8 @@ TEST_F(DownloadsTest, TheAnswerDecidesWhereTheFileGoesAndWhetherItIsOpened)
         {"report.pdf", mtAbrir, false, Delivery::Held, "abrir/report.pdf"},
         // The user saves over an existing file: nothing asks, the file is replaced.
         {"informe.csv", mtGuardar, true, Delivery::AtOnce, "guardar/existente.csv"},
-        {"informe.csv", mtGuardar, false, Delivery::AtOnce, nullptr},
+        // The save dialog comes preset to the name's last part.
+        {"C:\\Informes\\cierre.csv", mtGuardar, false, Delivery::AtOnce, nullptr},
         {"report.pdf", mtCancelar, false, Delivery::AtOnce, nullptr},
         // A name that reaches out of the directory stays inside it.
         {"../../fuera.pdf", mtAbrir, false, Delivery::AtOnce, "abrir/fuera.pdf"},
@@ -199,7 +200,8 @@ TEST_F(DownloadsTest, TheAnswerDecidesWhereTheFileGoesAndWhetherItIsOpened)
                 emit request->isFinishedChanged();
 
         EXPECT_EQ(windows.questions, QStringList{DownloadManager::fileNamePart(name) + u' ' + type});
-        EXPECT_EQ(windows.saveDialogs, c.answer == mtGuardar ? 1 : 0);
+        EXPECT_EQ(windows.saveDialogs,
+                  c.answer == mtGuardar ? QStringList{DownloadManager::fileNamePart(name)} : QStringList());
         QStringList expected{QStringLiteral("guardar/existente.csv")};
         if (c.written && c.answer == mtAbrir)
             expected << QString::fromLatin1(c.written);

@@ -37,11 +37,11 @@ Kiosk::Kiosk(const InstalledCopy &copy, const QString &display, const QString &p
     m_process.setProcessEnvironment(env);
     m_process.setWorkingDirectory(copy.root());
 
-    const QString path = program.startsWith(u'/') ? program : copy.appDir() + program;
+    m_path = program.startsWith(u'/') ? program : copy.appDir() + program;
     if (wrapper.isEmpty())
-        m_process.start(path, {});
+        m_process.start(m_path, {});
     else
-        m_process.start(wrapper.first(), wrapper.mid(1) << path);
+        m_process.start(wrapper.first(), wrapper.mid(1) << m_path);
     m_process.waitForStarted();
     m_pid = m_process.processId();
 }
@@ -49,7 +49,10 @@ Kiosk::Kiosk(const InstalledCopy &copy, const QString &display, const QString &p
 Kiosk::~Kiosk()
 {
     // The browser's processes outlive a killed main process for a moment: end them all.
-    const QList<qint64> tree = processtree::liveTree(m_pid);
+    QList<qint64> tree = processtree::liveTree(m_pid);
+    for (qint64 orphan : m_orphans)
+        if (processtree::executable(orphan) == m_path)
+            tree << processtree::liveTree(orphan);
     for (qint64 pid : tree)
         ::kill(static_cast<pid_t>(pid), SIGKILL);
     m_process.waitForFinished(5000);
@@ -91,10 +94,14 @@ QByteArray Kiosk::standardError()
     return m_stderr;
 }
 
-void Kiosk::killMain()
+bool Kiosk::killMain()
 {
+    m_orphans = processtree::liveTree(m_pid);
+    m_orphans.removeAll(m_pid);
     ::kill(static_cast<pid_t>(m_pid), SIGKILL);
-    m_process.waitForFinished(5000);
+    // Its files, the lock among them, close only once its memory is gone, which on a loaded
+    // machine takes a while for a browser.
+    return m_process.waitForFinished(60000);
 }
 
 QString Kiosk::runtimeDir(const InstalledCopy &copy)

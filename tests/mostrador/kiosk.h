@@ -25,8 +25,9 @@ public:
     // Waits until the standard output holds `needle`.
     bool waitForOutput(const QByteArray &needle, int timeoutMs = 30000);
     QByteArray standardError();
-    // Sends SIGKILL to the main process only.
-    void killMain();
+    // Sends SIGKILL to the main process only and waits until it has ended (its browser's
+    // processes are ended with the object); false when it did not end.
+    bool killMain();
 
     static QString runtimeDir(const InstalledCopy &copy);
     static QString homeDir(const InstalledCopy &copy);
@@ -35,6 +36,8 @@ public:
 private:
     QProcess m_process;
     qint64 m_pid = 0;
+    QString m_path;
+    QList<qint64> m_orphans; // what the main process left running when it was killed
     QByteArray m_stdout;
     QByteArray m_stderr;
 };

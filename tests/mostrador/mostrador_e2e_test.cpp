@@ -259,6 +259,9 @@ TEST_F(MostradorE2eTest, ALockThatCannotBeTakenIsReported)
     EXPECT_EQ(kiosk.exitCode(), 0);
 }
 
+// The lock is free as soon as the killed program has ended, whatever its browser's processes
+// still do. The next copy is judged by the lock it takes, not by a window: a window is a whole
+// start-up, which takes as long as whatever runs beside the test lets it.
 TEST_F(MostradorE2eTest, AKilledKioskLeavesNoLockBehind)
 {
     const XvfbServer xvfb;
@@ -267,15 +270,12 @@ TEST_F(MostradorE2eTest, AKilledKioskLeavesNoLockBehind)
         Kiosk killed(copy, xvfb.display());
         ASSERT_FALSE(mainWindow(x, killed).isEmpty());
         EXPECT_FALSE(lockIsFree(copy));
-        killed.killMain();
+        ASSERT_TRUE(killed.killMain());
+        EXPECT_TRUE(lockIsFree(copy));
     }
+    // A copy that found the lock busy would end after its box; this one takes the lock.
     Kiosk next(copy, xvfb.display());
-    // A copy that found the lock busy would end after its box; this one goes on to its window.
-    const QString window = mainWindow(x, next);
-    ASSERT_FALSE(window.isEmpty());
-    EXPECT_EQ(x.geometry(window).size(), QSize(1024, 777));
-    EXPECT_TRUE(processtree::isLive(next.pid()));
-    EXPECT_FALSE(lockIsFree(copy));
+    EXPECT_TRUE(waitUntil([&] { return processtree::holdsLock(next.pid(), Kiosk::lockPath(copy)); }, 60000));
 }
 
 TEST_F(MostradorE2eTest, TheBrowserShowsASelfSignedPageAndNoContextMenu)

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
+#include <sys/stat.h>
 
 namespace processtree {
 
@@ -77,6 +78,22 @@ bool holdsFile(qint64 pid, const QString &path)
     for (const QString &fd : fds)
         if (QFileInfo(fdDir + u'/' + fd).symLinkTarget() == path)
             return true;
+    return false;
+}
+
+bool holdsLock(qint64 pid, const QString &path)
+{
+    struct stat file {};
+    QFile locks(QStringLiteral("/proc/locks"));
+    if (stat(QFile::encodeName(path).constData(), &file) != 0 || !locks.open(QIODevice::ReadOnly))
+        return false;
+    // "1: FLOCK  ADVISORY  WRITE 4242 fe:01:1234 0 EOF"; a waiting lock has "->" after its number.
+    for (const QByteArray &line : locks.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() >= 6 && fields[1] == "FLOCK" && fields[4].toLongLong() == pid &&
+            fields[5].split(':').value(2).toULongLong() == file.st_ino)
+            return true;
+    }
     return false;
 }
 

@@ -14,6 +14,9 @@ QString executable(qint64 pid);
 QStringList arguments(qint64 pid);
 // Whether one of the process's open files is `path`.
 bool holdsFile(qint64 pid, const QString &path);
+// Whether the process holds a flock on `path`; read from /proc/locks, so nobody else's lock
+// attempt disturbs its own.
+bool holdsLock(qint64 pid, const QString &path);
 // Peak resident memory (VmHWM) in KiB, 0 when unknown.
 qint64 peakResidentKiB(qint64 pid);
 

@@ -29,11 +29,12 @@ const char kShop[] = R"(<!DOCTYPE html>
 #informe { position: absolute; left: 0; right: 0; top: 200px; height: 300px; font-size: 48px; text-align: center; }</style></head>
 <body><input id="campo" value="abc"><a id="informe" href="/download?name=report.pdf&amp;type=application/pdf">report.pdf</a>
 <script>
-var keys = [];
+var keys = [], ups = [];
 window.addEventListener('keydown', e => {
   keys.push(e.key);
   fetch('/event?name=' + encodeURIComponent('keys:' + keys.join(' ')));
 }, true);
+window.addEventListener('keyup', e => ups.push(e.key), true);
 window.addEventListener('load', () => fetch('/event?name=shop'));
 </script></body></html>
 )";

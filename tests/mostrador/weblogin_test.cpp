@@ -79,6 +79,12 @@ TEST_F(WebLoginTest, LogLinesAndTheRequestOfEachVariant)
           QStringLiteral("Conexion de Chromium completada con: ") + defaultUrl}},
         // Any value but 0 is the VANTO login; the stored address logs whatever the switches say.
         {"VANTO, switch off", 7, true, 1, false, stored, {QStringLiteral("IP desencriptada: 127.0.0.1:81")}},
+        // Only kind 1 puts "www." before a stored address; the default's IP form is its "www." one.
+        {"stored, without www.", 1, true, 0, false, QStringLiteral("http://127.0.0.1:81/VANTO/Login.html"),
+         {QStringLiteral("IP desencriptada: 127.0.0.1:81")}},
+        {"stored, IP address", 1, true, 2, false, QStringLiteral("http://127.0.0.1:81/VANTO/Login.html"),
+         {QStringLiteral("IP desencriptada: 127.0.0.1:81")}},
+        {"default, IP address", 1, false, 2, false, QStringLiteral("https://www.zelvora.cl/VANTO/Login.html"), {}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -91,13 +97,16 @@ TEST_F(WebLoginTest, LogLinesAndTheRequestOfEachVariant)
         conectarAplicacionWeb(c.kind, state, frame, {c.logOn, c.logOn});
 
         EXPECT_EQ(mostradorLogLines(m_dir.path()), c.log);
-        EXPECT_EQ(state.firma, QCryptographicHash::hash("caja&1p=1%KestIvoNR", QCryptographicHash::Sha1).toHex());
+        // SHA-1 of "caja&1p=1%KestIvoNR": user, password and the fixed text, nothing between them.
+        const QByteArray signature = "c98b037c50a3dcee0791573e44bf182c89a130e2";
+        EXPECT_EQ(state.firma, QString::fromLatin1(signature));
         ASSERT_EQ(frame.requests.size(), 1);
         const QWebEngineHttpRequest &request = frame.requests.first();
         EXPECT_EQ(request.url().toString(), c.url);
         EXPECT_EQ(request.method(), QWebEngineHttpRequest::Post);
         EXPECT_EQ(request.headers(), QList<QByteArray>{"Content-Type"});
         EXPECT_EQ(request.header("Content-Type"), "application/x-www-form-urlencoded");
+        EXPECT_EQ(request.postData().contains("&firma=" + signature + "&"), c.autologin != 0);
         EXPECT_EQ(request.postData().isEmpty(), c.autologin == 0);
     }
 }

@@ -11,9 +11,33 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <atomic>
+#include <curl/curl.h>
 #include <gtest/gtest.h>
 #include <optional>
 #include <thread>
+
+// libcurl's global set-up, as the client calls it (the linker routes the client's calls here).
+// A library whose set-up is not thread-safe needs it made once, before any handle, even when two
+// threads make their first clients at once; this one would forgive its absence.
+namespace {
+std::atomic<int> globalSetUps = 0;
+std::atomic<int> handlesBeforeSetUp = 0;
+} // namespace
+extern "C" CURLcode __real_curl_global_init(long flags);
+extern "C" CURL *__real_curl_easy_init();
+extern "C" CURLcode __wrap_curl_global_init(long flags)
+{
+    const CURLcode result = __real_curl_global_init(flags);
+    ++globalSetUps;
+    return result;
+}
+extern "C" CURL *__wrap_curl_easy_init()
+{
+    if (globalSetUps == 0)
+        ++handlesBeforeSetUp;
+    return __real_curl_easy_init();
+}
 
 namespace {
 
@@ -300,6 +324,8 @@ TEST(HttpExchange, TwoThreadsMakeTheirFirstTlsConnectionsAtOnce)
     for (const Outcome &outcome : outcomes)
         EXPECT_TRUE(outcome.succeeded) << outcome.text.toStdString();
     EXPECT_EQ(server.requests().size(), 2);
+    EXPECT_EQ(globalSetUps, 1);
+    EXPECT_EQ(handlesBeforeSetUp, 0);
 }
 
 } // namespace

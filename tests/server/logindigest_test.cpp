@@ -11,20 +11,10 @@ TEST(LoginDigest, KnownVectorsInLowerCaseHex)
     EXPECT_EQ(calcularHash(QStringLiteral("abc"), 1), "a9993e364706816aba3e25717850c26c9cd0d89d");
     EXPECT_EQ(calcularHash(QStringLiteral("abc"), 0), "900150983cd24fb0d6963f7d28e17f72");
     EXPECT_EQ(calcularHash(QString(), 1), "da39a3ee5e6b4b0d3255bfef95601890afd80709");
-    // The bytes digested are the code page's: "ñ" is the single byte F1.
-    EXPECT_EQ(calcularHash(QStringLiteral("ñ"), 1), calcularHash(QString::fromLatin1("\xF1"), 1));
-}
-
-TEST(LoginDigest, TheSignatureJoinsItsPartsWithoutSeparator)
-{
-    const QString salt = QStringLiteral("KestIvoNR");
-    EXPECT_EQ(calcularHash("ab" + QStringLiteral("c") + salt, 1), calcularHash("a" + QStringLiteral("bc") + salt, 1));
-    // Characters outside the code page both become "?".
-    EXPECT_EQ(calcularHash(QStringLiteral("caja\u4E00") + salt, 1), calcularHash(QStringLiteral("caja\u4E8C") + salt, 1));
+    // The bytes digested are the code page's: "ñ" is the single byte F1, and a character outside
+    // the code page is "?".
+    EXPECT_EQ(calcularHash(QStringLiteral("ñ"), 1), "07b7255eacbc81c051445ebe4f8c74fc8892dd3e");
     EXPECT_EQ(calcularHash(QStringLiteral("caja\u4E00"), 1), calcularHash(QStringLiteral("caja?"), 1));
-    const QString signature = calcularHash(QStringLiteral("usuario") + salt, 1);
-    EXPECT_EQ(signature.size(), 40);
-    EXPECT_EQ(signature, signature.toLower());
 }
 
 // A library whose configuration leaves the algorithm out (no provider matches): the failure

@@ -11,8 +11,13 @@
 #include "inifile.h"
 #include "peakmemory.h"
 #include "mostradorlog.h"
+#include "mostradorstate.h"
 #include "qtprint.h"
+#include "recordingmessageboxes.h"
+#include "scriptedworld.h"
+#include "startupcontext.h"
 #include "storedserveraddress.h"
+#include "terminalenrolment.h"
 #include "tthreadmostradorip.h"
 #include "versioncheck.h"
 
@@ -215,7 +220,8 @@ TEST_F(ServerLinkTest, TheVersionCheckComparesFirstAndThirdCharacters)
         const char *own;
         QByteArrayList answer;
         bool update;
-        bool failure; // the failure line
+        bool failure;     // the failure line
+        int atLeastMs = 0; // the check waits this long before it gives up
     } cases[] = {
         {"2.5", {"--body", "2.6"}, true, false},
         {"2.5", {"--body", "2.5"}, false, false},
@@ -228,13 +234,18 @@ TEST_F(ServerLinkTest, TheVersionCheckComparesFirstAndThirdCharacters)
         {"2.5", {"--body", ""}, false, false},
         {"2.5", {"--status", "404", "--body", "2.9"}, false, true},
         {"2.5", {"--hops", "3", "--body", "2.6"}, true, false}, // redirects are followed
+        // Its read time-out is 7000 ms: the answer after 8000 ms comes too late.
+        {"2.5", {"--delay-ms", "8000", "--body", "2.6"}, false, true, 6900},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::Message() << c.own << " / " << c.answer.join(' ').toStdString());
         const auto server = serve(QByteArrayList{"--route", "/VANTO/mostradorVersion.htm"} + c.answer);
         store(QStringLiteral("127.0.0.1"));
+        QElapsedTimer timer;
+        timer.start();
 
         EXPECT_EQ(comprobarActualizaciones(appDir(), kBoth, QString::fromLatin1(c.own)), c.update);
+        EXPECT_GE(timer.elapsed(), c.atLeastMs);
 
         const QStringList lines = log();
         const QString url = QStringLiteral("http://127.0.0.1/VANTO/mostradorVersion.htm");
@@ -271,6 +282,7 @@ TEST_F(ServerLinkTest, TheRefreshThreadStoresOnlyANewAddress)
         QByteArrayList answer;
         const char *storedAfter; // null: the address stored before, unchanged
         const char *errorLine;   // the line that tells why nothing was stored
+        int atLeastMs = 0;       // the thread waits this long before it gives up
     } cases[] = {
         {"the same address", {"--body", "127.0.0.1"}, nullptr, nullptr},
         {"a new address", {"--body", "10.9.8.7:8080"}, "10.9.8.7:8080", nullptr},
@@ -280,6 +292,9 @@ TEST_F(ServerLinkTest, TheRefreshThreadStoresOnlyANewAddress)
         {"a portal's page", {"--body", "<html><body>Acceso</body></html>"}, nullptr, "Respuesta no valida: no es una"},
         {"two words", {"--body", "a b"}, nullptr, "Respuesta no valida: no es una"},
         {"a failed request", {"--status", "500", "--body", "10.9.8.7"}, nullptr, "Fallo al conectar con URL: "},
+        {"after redirects", {"--hops", "2", "--body", "10.9.8.7"}, "10.9.8.7", nullptr},
+        // Its read time-out is 5000 ms: the answer after 6000 ms comes too late.
+        {"a late answer", {"--delay-ms", "6000", "--body", "10.9.8.7"}, nullptr, "Fallo al conectar con URL: ", 4900},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -291,10 +306,15 @@ TEST_F(ServerLinkTest, TheRefreshThreadStoresOnlyANewAddress)
             return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
         }();
 
+        QElapsedTimer timer;
+        timer.start();
         TThreadMostradorIp(appDir(), kBoth).Execute();
+        EXPECT_GE(timer.elapsed(), c.atLeastMs);
 
         const QStringList lines = log();
         EXPECT_EQ(lines.first(), "HILO: Inicio del Hilo de consulta de nueva IP de conexión al servidor");
+        EXPECT_TRUE(lines.contains(
+            "HILO: Peticion para consultar la IP al servidor. URL: http://127.0.0.1/VANTO/mostradorIp.htm"));
         EXPECT_EQ(lines.last(), "HILO:Fin del Hilo de consulta de nueva IP de conexión al servidor");
         EXPECT_TRUE(lines.contains("HILO: Conseguir la IP de conexion del fichero INI. Ip: " + before));
         EXPECT_EQ(stored(), c.storedAfter ? QString::fromLatin1(c.storedAfter) : before);
@@ -326,6 +346,32 @@ TEST_F(ServerLinkTest, TheRefreshThreadWithoutAStoredAddressAsksTheDefaultServer
               "HILO: ERROR. Fallo en la peticion para consultar la IP al servidor. Fallo al conectar con URL: "
               "http://127.0.0.1:1/VANTO/mostradorIp.htm");
     EXPECT_EQ(stored(), "127.0.0.1:1");
+}
+
+// The enrolment of a terminal whose settings name no server: the country's default enrolment
+// page, without "www." for kind 0 only (the country's row has no IP address of its own).
+TEST_F(ServerLinkTest, TheEnrolmentWithoutAStoredAddressAsksTheCountrysDefault)
+{
+    const auto server = serve();
+    ScriptedConfigurationWindow window;
+    window.entries = {true, QStringLiteral("u"), QStringLiteral("p"), true, QStringLiteral("COM1"), QString(), false, 0,
+                      false, QString()};
+    RecordingMessageBoxes boxes;
+    HttpClient client(HttpClient::Kind::MainWindow);
+    const StartupContext context{appDir(), kBoth, boxes, nullptr, client};
+    for (const auto &[kind, host] : {std::pair(0, "zelvora.cl"), {1, "www.zelvora.cl"}, {2, "www.zelvora.cl"}}) {
+        SCOPED_TRACE(kind);
+        store(QString());
+        const qsizetype before = server->requests().size();
+        MostradorState state;
+        EXPECT_TRUE(TerminalEnrolment(context, window, appDir() + QStringLiteral("registry"))
+                        .guardarInformacionUsuario(kind, state));
+        const QString url = QStringLiteral("https://%1/volumenhd/volumenhd").arg(QLatin1String(host));
+        EXPECT_TRUE(log().contains("Se utiliza IP constante del Pais" + url)) << log().join('\n').toStdString();
+        EXPECT_TRUE(log().contains("URL activacion: " + url));
+        EXPECT_EQ(seen(*server).mid(before),
+                  QStringList{QStringLiteral("https %1 /volumenhd/volumenhd").arg(QLatin1String(host))});
+    }
 }
 
 TEST_F(ServerLinkTest, TheRefreshThreadAndAPrinterSaveLoseNoKey)
