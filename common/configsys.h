@@ -12,6 +12,9 @@ struct TConfigSys {
     QString puerto;                  // port name (COM1, LPT1, ...)
 };
 
+// The settings file both programs share, beside them.
+inline const QString kSettingsFile = QStringLiteral("Ticketera.ini");
+
 // Mostrador's record adds the autologin choice of section "CONNECTION".
 struct TConfigSysMostrador : TConfigSys {
     int autologin = 0; // -1 no choice stored, 0 off, 1 on

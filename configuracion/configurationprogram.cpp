@@ -1,5 +1,6 @@
 #include "configurationprogram.h"
 
+#include "configsys.h"
 #include "fileownershipkeeper.h"
 #include "zelvoraerror.h"
 
@@ -11,7 +12,6 @@
 
 namespace {
 
-const QString kSettingsFile = QStringLiteral("Ticketera.ini");
 const QString kLogoFile = QStringLiteral("logo.bmp");
 
 } // namespace

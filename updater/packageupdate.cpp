@@ -2,6 +2,7 @@
 
 #include "addressbook.h"
 #include "aptconfiguration.h"
+#include "configsys.h"
 #include "escribirlog.h"
 #include "logtext.h"
 #include "storedserveraddress.h"
@@ -34,7 +35,7 @@ PackageUpdate::PackageUpdate(QString dirApp, QString keyring, RunCommand runComm
 int PackageUpdate::run() const
 {
     escribirLog(QStringLiteral("Inicio de la actualizacion. Ruta instalacion: ") + m_dirApp);
-    const QString address = direccionServidor(m_dirApp, QStringLiteral("Ticketera.ini"),
+    const QString address = direccionServidor(m_dirApp, kSettingsFile,
                                               QStringLiteral("Leer la Ip de conexion del fichero INI. IP: "),
                                               QStringLiteral("Conseguir la IP de conexion por defecto. IP: "),
                                               MostradorLogSwitches{true, true});

@@ -20,7 +20,7 @@ void conectarAplicacionWeb(int tipoConexion, MostradorState &state, MainFrame &f
     logSwitches.logGeneral(QStringLiteral("Inicio conexion con aplicacion Web."));
     state.firma = calcularHash(state.Usuario + state.Contrasenya + QStringLiteral("KestIvoNR"), 1);
 
-    const QString stored = leerIpConfig(state.DirApp, QStringLiteral("Ticketera.ini"));
+    const QString stored = leerIpConfig(state.DirApp, kSettingsFile);
     QString url;
     if (!stored.isEmpty()) {
         url = addressbook::urlLoginDesdeIp(addressbook::kIndice, QStringLiteral("http://"), tipoConexion, stored);

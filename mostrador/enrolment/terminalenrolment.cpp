@@ -19,7 +19,6 @@
 
 namespace {
 
-const QString kSettingsFile = QStringLiteral("Ticketera.ini");
 constexpr int kReadTimeoutMs = 5000;
 
 QString encipher(const QString &text)

@@ -1,5 +1,6 @@
 #include "tfrmususel.h"
 
+#include "configsys.h"
 #include "configurationdialogs.h"
 #include "escribirlog.h"
 #include "failuredescription.h"
@@ -27,7 +28,6 @@
 
 namespace {
 
-const QString kSettingsFile = QStringLiteral("Ticketera.ini");
 const QString kLogoFile = QStringLiteral("logo.bmp");
 
 template <typename T> T *named(T *widget, const char *name)

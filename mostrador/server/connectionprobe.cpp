@@ -1,14 +1,13 @@
 #include "connectionprobe.h"
 
 #include "addressbook.h"
+#include "configsys.h"
 #include "httpclient.h"
 #include "httperror.h"
 #include "logtext.h"
 #include "storedserveraddress.h"
 
 namespace {
-
-const QString kSettingsFile = QStringLiteral("Ticketera.ini");
 
 struct KindMessages {
     int kind;

@@ -1,17 +1,12 @@
 #include "tthreadmostradorip.h"
 
+#include "configsys.h"
 #include "httpclient.h"
 #include "storedserveraddress.h"
 #include "zelvoraerror.h"
 
 #include <memory>
 #include <thread>
-
-namespace {
-
-const QString kSettingsFile = QStringLiteral("Ticketera.ini");
-
-} // namespace
 
 TThreadMostradorIp::TThreadMostradorIp(QString dirApp, MostradorLogSwitches logSwitches)
     : m_dirApp(std::move(dirApp)), m_logSwitches(logSwitches)

@@ -1,5 +1,6 @@
 #include "versioncheck.h"
 
+#include "configsys.h"
 #include "httpclient.h"
 #include "httperror.h"
 #include "integertext.h"
@@ -29,7 +30,7 @@ bool comprobarActualizaciones(const QString &dirApp, MostradorLogSwitches logSwi
     const int n = toInteger(own);
     logSwitches.logGeneral(QStringLiteral("Consultar la version de Mostrador. Version ejecutable: ") + own);
 
-    const QString address = direccionServidor(dirApp, QStringLiteral("Ticketera.ini"),
+    const QString address = direccionServidor(dirApp, kSettingsFile,
                                               QStringLiteral("Leer la Ip de conexion del fichero INI. IP: "),
                                               QStringLiteral("Conseguir la IP de conexion por defecto. IP: "), logSwitches);
     const QString url = QStringLiteral("http://") + address + QStringLiteral("/VANTO/mostradorVersion.htm");

@@ -14,7 +14,6 @@
 
 namespace {
 
-const QString kSettingsFile = QStringLiteral("Ticketera.ini");
 const QString kUpdater = QStringLiteral("Updater");
 
 } // namespace

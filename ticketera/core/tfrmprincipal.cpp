@@ -1,5 +1,6 @@
 #include "tfrmprincipal.h"
 
+#include "configsys.h"
 #include "conversionerror.h"
 #include "failuredescription.h"
 #include "inifile.h"
@@ -26,7 +27,6 @@
 
 namespace {
 
-const QString kSettingsFile = QStringLiteral("Ticketera.ini");
 const QString kConfigurationProgram = QStringLiteral("Configuracion");
 
 QString crlf()
