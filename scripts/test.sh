@@ -3,4 +3,5 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh
-(cd build && ctest --output-on-failure -j2 --timeout 600)
+# Most tests wait on servers, browsers and devices rather than compute: three at a time on two cores.
+(cd build && ctest --output-on-failure -j3 --timeout 600)
