@@ -28,7 +28,6 @@
 namespace {
 
 const QString kCaption = QStringLiteral("Zelvora Mostrador");
-const QString kTestShell = QStringLiteral("MostradorTestShell");
 const QString kConfiguration = QStringLiteral("Configuración aplicación");
 
 class MostradorE2eTest : public testing::Test {
@@ -36,8 +35,7 @@ protected:
     void SetUp() override
     {
         // The test build runs from the installed copy, beside the real program.
-        QFile::copy(QStringLiteral(MOSTRADOR_TEST_SHELL), copy.appDir() + kTestShell);
-        QFile::setPermissions(copy.appDir() + kTestShell, QFile::permissions(QStringLiteral(MOSTRADOR_TEST_SHELL)));
+        testShell = copy.addProgram(QStringLiteral(MOSTRADOR_TEST_SHELL));
         // Every request goes to the test's own central server, and the terminal is enrolled.
         copy.storeServerAddress(QStringLiteral("127.0.0.1:%1").arg(server.httpPort()));
         storeCredentials(QStringLiteral("caja 1"), QStringLiteral("clave"));
@@ -136,6 +134,7 @@ protected:
     }
 
     InstalledCopy copy;
+    QString testShell; // the test build's name in the copy
     CentralServer server;
 };
 
@@ -285,7 +284,7 @@ TEST_F(MostradorE2eTest, TheBrowserShowsASelfSignedPageAndNoContextMenu)
     const XWindows x(xvfb.display());
     QProcessEnvironment env;
     env.insert(QStringLiteral("MOSTRADOR_TEST_URL"), server.url());
-    Kiosk kiosk(copy, xvfb.display(), kTestShell, env);
+    Kiosk kiosk(copy, xvfb.display(), testShell, env);
 
     // The page's own script ran: no certificate warning stood in its place.
     ASSERT_TRUE(waitUntil([&] { return server.events().contains(QStringLiteral("loaded")); }, 30000))
@@ -324,7 +323,7 @@ TEST_F(MostradorE2eTest, TheBrowserShowsASelfSignedPageAndNoContextMenu)
     EXPECT_TRUE(log.contains(QStringLiteral("Fin de la aplicacion de Mostrador. OK.")));
 
     // The browser's sub-processes are this same program, and none of them holds the lock.
-    const QString program = QFileInfo(copy.appDir() + kTestShell).canonicalFilePath();
+    const QString program = QFileInfo(copy.appDir() + testShell).canonicalFilePath();
     const QString lock = Kiosk::lockPath(copy);
     const QList<qint64> tree = processtree::liveTree(kiosk.pid());
     ASSERT_GE(tree.size(), 2);
@@ -385,7 +384,7 @@ TEST_F(MostradorE2eTest, TheShopPageIgnoresBackspaceAndOpensItsReportWithTheDesk
     QProcessEnvironment env;
     env.insert(QStringLiteral("MOSTRADOR_TEST_URL"), server.url() + QStringLiteral("tienda"));
     env.insert(QStringLiteral("TMPDIR"), copy.root() + QStringLiteral("/tmp"));
-    Kiosk kiosk(copy, xvfb.display(), kTestShell, env);
+    Kiosk kiosk(copy, xvfb.display(), testShell, env);
     ASSERT_TRUE(waitUntil([&] { return server.events().contains(QStringLiteral("shop")); }, 30000))
         << kiosk.standardError().constData();
     const QString window = waitForWindow(x, kiosk.pid());

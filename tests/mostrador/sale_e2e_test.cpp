@@ -25,7 +25,6 @@
 
 namespace {
 
-const QString kLogged = QStringLiteral("MostradorLogged");
 const QByteArray kBlank = " \r\n \r\n \r\n";
 
 QString toolOutput(const QString &program, const QStringList &arguments)
@@ -40,8 +39,7 @@ class SaleE2eTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        QFile::copy(QStringLiteral(MOSTRADOR_LOGGED), copy.appDir() + kLogged);
-        QFile::setPermissions(copy.appDir() + kLogged, QFile::permissions(QStringLiteral(MOSTRADOR_LOGGED)));
+        logged = copy.addProgram(QStringLiteral(MOSTRADOR_LOGGED));
         const QString home = Kiosk::homeDir(copy);
         registerSchemeHandler(copy, home + QStringLiteral("/.local/share"), home + QStringLiteral("/.config"));
         ASSERT_TRUE(storedlogin::storeCredentials(copy, QStringLiteral("caja 7"), QStringLiteral("clave")));
@@ -66,7 +64,7 @@ protected:
         QFile::remove(copy.workDir() + QStringLiteral("/Ticketera.log"));
         copy.writeSettings("[CONNECTION]\r\nAUTOL=1\r\n[PRINTER_CONFIG]\r\n" + printerKeys);
         copy.storeServerAddress(QStringLiteral("127.0.0.1:%1").arg(server.httpPort()));
-        auto kiosk = std::make_unique<Kiosk>(copy, xvfb.display(), kLogged, extra);
+        auto kiosk = std::make_unique<Kiosk>(copy, xvfb.display(), logged, extra);
         const XWindows x(xvfb.display());
         QString window;
         std::optional<QPoint> button;
@@ -81,6 +79,7 @@ protected:
     }
 
     InstalledCopy copy;
+    QString logged; // the logged build's name in the copy
     XvfbServer xvfb;
 };
 
@@ -179,7 +178,7 @@ TEST_F(SaleE2eTest, TheSaleRunsInTheKioskSessionFromTheKeyboard)
     // cage's headless back end has no keyboard: keys come from the X server its output is a window of.
     const CageSession session(copy, CageSession::Backend::X11);
     session.handOver(terminal.devicePath());
-    const Kiosk kiosk(copy, session.display(), kLogged, session.environment(), session.wrapper());
+    const Kiosk kiosk(copy, session.display(), logged, session.environment(), session.wrapper());
 
     QImage screen;
     ASSERT_TRUE(waitUntil([&] {
@@ -213,7 +212,7 @@ TEST_F(SaleE2eTest, TheFirstStartInTheKioskSessionShowsTheConfigurationWindowOve
     const CentralServer server;
     copy.storeServerAddress(QStringLiteral("127.0.0.1:%1").arg(server.httpPort()));
     const CageSession session(copy, CageSession::Backend::Headless);
-    const Kiosk kiosk(copy, session.display(), kLogged, session.environment(),
+    const Kiosk kiosk(copy, session.display(), logged, session.environment(),
                       session.wrapper() << copy.appDir() + QStringLiteral("kiosk-session"));
 
     // The window on the blank kiosk: the box of everything that is not white.
@@ -240,7 +239,7 @@ TEST_F(SaleE2eTest, TheFirstStartInTheKioskSessionShowsTheConfigurationWindowOve
     QString display;
     for (const qint64 pid : processtree::liveTree(kiosk.pid())) {
         QFile environ(QStringLiteral("/proc/%1/environ").arg(pid));
-        if (processtree::executable(pid).endsWith(u'/' + kLogged) && environ.open(QIODevice::ReadOnly))
+        if (processtree::executable(pid).endsWith(u'/' + logged) && environ.open(QIODevice::ReadOnly))
             for (const QByteArray &entry : environ.readAll().split('\0'))
                 if (entry.startsWith("DISPLAY="))
                     display = QString::fromLocal8Bit(entry.mid(8));

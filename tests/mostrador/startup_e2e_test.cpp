@@ -15,14 +15,11 @@
 
 namespace {
 
-const QString kTestShell = QStringLiteral("MostradorTestShell");
-
 class StartupE2eTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        QFile::copy(QStringLiteral(MOSTRADOR_TEST_SHELL), copy.appDir() + kTestShell);
-        QFile::setPermissions(copy.appDir() + kTestShell, QFile::permissions(QStringLiteral(MOSTRADOR_TEST_SHELL)));
+        testShell = copy.addProgram(QStringLiteral(MOSTRADOR_TEST_SHELL));
     }
 
     // The main thread's lines: the refresh thread's and the stored address's (both threads) are left out.
@@ -38,6 +35,7 @@ protected:
     }
 
     InstalledCopy copy;
+    QString testShell; // the test build's name in the copy
 };
 
 TEST_F(StartupE2eTest, TheServerStepsRunInOrderBeforeTheCredentials)
@@ -46,7 +44,7 @@ TEST_F(StartupE2eTest, TheServerStepsRunInOrderBeforeTheCredentials)
     const QString address = QStringLiteral("127.0.0.1:%1").arg(server.httpPort());
     copy.storeServerAddress(address);
     const XvfbServer xvfb;
-    Kiosk kiosk(copy, xvfb.display(), kTestShell);
+    Kiosk kiosk(copy, xvfb.display(), testShell);
     ASSERT_TRUE(kiosk.waitForOutput("ready")) << kiosk.standardError().constData();
     ASSERT_TRUE(waitUntil([&] { return mostradorLogLines(copy.workDir()).filter("HILO:Fin").size() == 1; }));
 
@@ -92,7 +90,7 @@ TEST_F(StartupE2eTest, TheProgramEndsWhileTheRefreshThreadStillWaits)
     copy.storeServerAddress(QStringLiteral("127.0.0.1:%1").arg(server.httpPort()));
     const XvfbServer xvfb;
     const XWindows x(xvfb.display());
-    Kiosk kiosk(copy, xvfb.display(), kTestShell);
+    Kiosk kiosk(copy, xvfb.display(), testShell);
     ASSERT_TRUE(kiosk.waitForOutput("ready")) << kiosk.standardError().constData();
     ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 3; }));
 

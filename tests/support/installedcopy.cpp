@@ -58,6 +58,14 @@ void InstalledCopy::writeFile(const QString &relativePath, const QByteArray &con
         throw std::runtime_error("cannot write a test file");
 }
 
+QString InstalledCopy::addProgram(const QString &builtPath) const
+{
+    const QString name = QFileInfo(builtPath).fileName();
+    if (!QFile::copy(builtPath, appDir() + name) || !QFile::setPermissions(appDir() + name, QFile::permissions(builtPath)))
+        throw std::runtime_error("cannot copy a test program");
+    return name;
+}
+
 void InstalledCopy::storeServerAddress(const QString &address) const
 {
     const QString stored = encriptarXor(address, QStringLiteral("E"), QStringLiteral("morvatinesca"));

@@ -27,6 +27,9 @@ public:
 
     void writeFile(const QString &relativePath, const QByteArray &content) const;
     void writeSettings(const QByteArray &content) const { writeFile(QStringLiteral("Ticketera.ini"), content); }
+    // Puts a test build of a program (`builtPath`) into the copy under its own file name, beside
+    // the real programs; returns that name.
+    QString addProgram(const QString &builtPath) const;
     // Stores the server address the programs use in the copy's settings file, as Mostrador
     // stores it; an address that enciphers into printable characters without blanks, as those of
     // digits, ".", ":" and "-" do ("127.0.0.1:8080") and some in capitals ("CENTRAL.TEST:8080").
