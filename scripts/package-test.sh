@@ -174,11 +174,12 @@ check "the unit runs as its instance's user on tty1, in a login session, and res
   sh -c "grep -qx 'User=%i' '$unit' && grep -qx 'TTYPath=/dev/tty1' '$unit' && grep -qx 'PAMName=zelvora-kiosk' '$unit' && grep -qx 'Restart=always' '$unit'"
 kiosk_links() { find "$root/etc/systemd/system" -name 'zelvora-kiosk@*' -printf '%f\n' | sort | tr '\n' ' '; }
 check "no kiosk session is enabled unless asked" test -z "$(kiosk_links)"
-check "no polkit rule unless asked" test ! -e "$rule"
+updater_rule=$root/etc/polkit-1/rules.d/50-zelvora-updater.rules
+check "no polkit rule unless asked" sh -c "[ ! -e '$rule' ] && [ ! -e '$updater_rule' ]"
 
-reconfigure() { # reconfigure USER ALLOW: the package's two answers, as an administrator gives them
-  printf 'zelvora zelvora/kiosk-user string %s\nzelvora zelvora/kiosk-configuracion boolean %s\n' "$1" "$2" |
-    in_root debconf-set-selections
+reconfigure() { # reconfigure USER ALLOW [UPDATER]: the package's answers, as an administrator gives them
+  printf 'zelvora zelvora/kiosk-user string %s\nzelvora zelvora/kiosk-configuracion boolean %s\nzelvora zelvora/kiosk-updater boolean %s\n' \
+    "$1" "$2" "${3:-true}" | in_root debconf-set-selections
   in_root env DEBIAN_FRONTEND=noninteractive dpkg-reconfigure zelvora 2>"$root/tmp/reconfigure.log"
 }
 echo "== dpkg-reconfigure zelvora: the kiosk session for caja, Configuracion without a password"
@@ -211,11 +212,24 @@ print([verdict(c, subject(["zelvora"], true, true)), verdict(c, subject(["zelvor
 JS
 check "the rule lets a member of the group start Configuracion at the terminal's screen, nobody else, nothing else" \
   test "$(duk "$root/tmp/rule-test.js" 2>&1)" = "yes undefined undefined undefined undefined"
+head -n 6 "$root/tmp/rule-test.js" >"$root/tmp/updater-rule-test.js"
+cat "$updater_rule" >>"$root/tmp/updater-rule-test.js"
+cat >>"$root/tmp/updater-rule-test.js" <<'JS'
+var u = "com.zelvora.terminal.updater";
+print([verdict(u, subject(["zelvora"], true, true)), verdict(u, subject(["zelvora"], true, false)),
+       verdict(u, subject(["users"], true, true)),
+       verdict("com.zelvora.terminal.configuracion", subject(["zelvora"], true, true))].join(" "));
+JS
+check "the updater rule lets a member of the group update at the terminal's screen, nobody else, nothing else" \
+  test "$(duk "$root/tmp/updater-rule-test.js" 2>&1)" = "yes undefined undefined undefined"
 
 echo "== dpkg-reconfigure zelvora: no password for Configuracion, then a name that is no user name, then no session"
 reconfigure caja false
 check "without the second answer the session stays and the rule goes" \
   sh -c "[ '$(kiosk_links)' = 'zelvora-kiosk@caja.service ' ] && [ ! -e '$rule' ]"
+reconfigure caja true false
+check "without the third answer the updater's rule goes, Configuracion's stays" \
+  sh -c "[ ! -e '$updater_rule' ] && [ -e '$rule' ]"
 reconfigure 'Caja Uno' true
 check "a name that is no user name sets up no session and is told" \
   sh -c "[ -z \"\$(find '$root/etc/systemd/system' -name 'zelvora-kiosk@*')\" ] && [ ! -e '$rule' ] &&
@@ -224,7 +238,7 @@ reconfigure caja true
 reconfigure '' true
 check "no user: the session is disabled and the rule taken, the user kept" \
   sh -c "[ -z \"\$(find '$root/etc/systemd/system' -name 'zelvora-kiosk@*')\" ] && [ ! -e '$rule' ] &&
-         chroot '$root' getent passwd caja >/dev/null"
+         [ ! -e '$updater_rule' ] && chroot '$root' getent passwd caja >/dev/null"
 reconfigure caja true
 
 # A sale's ticket: worked example 1 on a port mapped to a file, printed by a user of the terminal.
