@@ -11,6 +11,7 @@
 #include <QtEndian>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <zlib.h>
 
 namespace {
@@ -177,10 +178,18 @@ TEST_F(LogoImagesTest, OnlyRegularFilesAreRead)
     ASSERT_EQ(mkfifo(QFile::encodeName(path(QStringLiteral("fifo.png"))).constData(), 0600), 0);
     ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("folder.bmp"))));
     ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), path(QStringLiteral("device.jpg"))));
-    for (const char *name : {"fifo.png", "folder.bmp", "missing.jpg", "device.jpg"}) {
+    // A pipe that holds a whole picture under a picture's name: read, it would be taken.
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    const QByteArray bitmap = picture({30, 20}, "BMP");
+    ASSERT_EQ(::write(ends[1], bitmap.constData(), size_t(bitmap.size())), bitmap.size());
+    ::close(ends[1]);
+    ASSERT_TRUE(QFile::link(QStringLiteral("/proc/self/fd/%1").arg(ends[0]), path(QStringLiteral("pipe.bmp"))));
+    for (const char *name : {"fifo.png", "folder.bmp", "missing.jpg", "device.jpg", "pipe.bmp"}) {
         QImage destination;
         EXPECT_FALSE(cargarImagen(path(QString::fromLatin1(name)), destination, kBox, true)) << name;
     }
+    ::close(ends[0]);
 }
 
 TEST_F(LogoImagesTest, ConversionsWriteBitmapFilesAndRaiseOnFailure)
