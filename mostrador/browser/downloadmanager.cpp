@@ -10,8 +10,9 @@
 
 namespace {
 
-// What file systems take in one name.
-constexpr qsizetype kMaxNameBytes = 255;
+// What file systems take in one name (255 bytes), less the suffix of the browser's partial file
+// beside it, which must fit as well.
+constexpr qsizetype kMaxNameBytes = 255 - 11;
 
 // Characters that show nothing or move the text around: control and format characters (a
 // right-to-left mark turns "fdp.sh" into what reads "hs.pdf"), line and paragraph separators
@@ -183,12 +184,16 @@ void DownloadManager::continueTo(QWebEngineDownloadRequest &request, Download &d
     // The entry is the connection's context: once the entry is gone, no later signal reaches it.
     connect(&request, &QWebEngineDownloadRequest::isFinishedChanged, &download.lifetime,
             [this, d = &download] { OnDownloadUpdated(d); });
+    connect(&request, &QWebEngineDownloadRequest::stateChanged, &download.lifetime,
+            [this, d = &download] { OnDownloadUpdated(d); });
     request.accept();
 }
 
 void DownloadManager::OnDownloadUpdated(const Download *download)
 {
-    if (!download->request || !download->request->isFinished())
+    // An interrupted download waits for a resume that nothing here asks for: it has ended too.
+    if (!download->request || (!download->request->isFinished() &&
+                               download->request->state() != QWebEngineDownloadRequest::DownloadInterrupted))
         return;
     const auto it = std::find_if(m_downloads.begin(), m_downloads.end(),
                                  [download](const std::unique_ptr<Download> &d) { return d.get() == download; });
@@ -200,7 +205,10 @@ void DownloadManager::OnDownloadUpdated(const Download *download)
     // Cancelled and interrupted downloads end here too, without their file.
     finished->progress.reset();
     if (finished->request->state() != QWebEngineDownloadRequest::DownloadCompleted) {
-        m_windows.avisarFallo(QFileInfo(finished->FOpenFileName).fileName(), motivoDelFallo(*finished->request));
+        const QString motivo = motivoDelFallo(*finished->request);
+        if (!finished->request->isFinished())
+            finished->request->cancel(); // its partial file goes
+        m_windows.avisarFallo(QFileInfo(finished->FOpenFileName).fileName(), motivo);
         return;
     }
     if (finished->FOpcion == mtAbrir)
