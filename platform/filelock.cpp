@@ -1,6 +1,7 @@
 #include "filelock.h"
 
 #include "paths.h"
+#include "regularfile.h"
 
 #include <QFile>
 #include <cerrno>
@@ -16,8 +17,7 @@ FileLock::FileLock(const QString &lockFilePath, Wait wait)
 {
     if (!openFile(lockFilePath))
         return;
-    const int error = lock(LOCK_EX | (wait == Wait::DontBlock ? LOCK_NB : 0));
-    m_state = error == 0 ? State::Locked : error == EWOULDBLOCK ? State::Busy : State::Failed;
+    setState(lock(LOCK_EX | (wait == Wait::DontBlock ? LOCK_NB : 0)));
 }
 
 FileLock::FileLock(const QString &lockFilePath, std::chrono::milliseconds timeout)
@@ -30,22 +30,26 @@ FileLock::FileLock(const QString &lockFilePath, std::chrono::milliseconds timeou
     int error;
     while ((error = lock(LOCK_EX | LOCK_NB)) == EWOULDBLOCK && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(kStep);
+    setState(error);
+}
+
+void FileLock::setState(int error)
+{
+    m_error = error;
     m_state = error == 0 ? State::Locked : error == EWOULDBLOCK ? State::Busy : State::Failed;
 }
 
 bool FileLock::openFile(const QString &lockFilePath)
 {
+    // Anyone may plant something under the name in the shared work directory: whatever is not a
+    // plain file fails the lock at once, never waits for a writer, and keeps its mode.
     const QByteArray path = QFile::encodeName(lockFilePath);
-    m_fd = open(path.constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
-    if (m_fd < 0 && errno == ENOENT) {
-        m_fd = open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
-        // Several users' programs share the lock: keep it writable for all despite the umask.
-        if (m_fd >= 0)
-            fchmod(m_fd, 0666);
-    } else if (m_fd < 0 && errno == EACCES) {
-        // Another user's lock file we may only read: flock works on it all the same.
-        m_fd = open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    }
+    struct stat st;
+    m_fd = openSharedFile(path, O_RDWR, st);
+    // Another user's lock file we may only read: flock works on it all the same.
+    if (m_fd < 0 && errno == EACCES)
+        m_fd = openSharedFile(path, O_RDONLY, st);
+    m_error = m_fd < 0 ? errno : 0;
     return m_fd >= 0;
 }
 

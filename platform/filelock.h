@@ -21,6 +21,9 @@ public:
 
     State state() const { return m_state; }
     bool isLocked() const { return m_state == State::Locked; }
+    // Why the lock was not taken: the system's error code, EINVAL when something other than a
+    // plain file stands under the lock's name; 0 when locked.
+    int error() const { return m_error; }
 
     // Lock file in the work directory for `subject` (a program or a file path): the file name
     // is the subject's base name plus a hash of its full path, so every path has its own lock.
@@ -29,9 +32,11 @@ public:
 private:
     bool openFile(const QString &lockFilePath);
     int lock(int operation);
+    void setState(int error);
 
     int m_fd = -1;
     State m_state = State::Failed;
+    int m_error = 0;
 };
 
 } // namespace platform

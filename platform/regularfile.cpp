@@ -60,4 +60,23 @@ bool isOwnRegularFile(const QString &path)
            st.st_nlink == 1;
 }
 
+int openSharedFile(const QByteArray &path, int access, struct stat &st)
+{
+    const int flags = access | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+    int fd = open(path.constData(), flags);
+    if (fd < 0 && errno == ENOENT) {
+        fd = open(path.constData(), flags | O_CREAT | O_EXCL, 0666);
+        if (fd >= 0)
+            fchmod(fd, 0666); // the umask would keep the other users out
+        else if (errno == EEXIST)
+            fd = open(path.constData(), flags); // another program made it meanwhile
+    }
+    if (fd >= 0 && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1)) {
+        close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    return fd;
+}
+
 } // namespace platform

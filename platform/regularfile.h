@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <sys/stat.h>
 
 namespace platform {
 
@@ -17,5 +18,13 @@ int readOpenRegularFile(int fd, qint64 maxBytes, QByteArray *content);
 // In a directory that every user may write in, a file that somebody else placed under a name
 // this program uses is not this program's file.
 bool isOwnRegularFile(const QString &path);
+
+// Opens a file in a directory that several users share, for `access` (O_RDONLY, O_WRONLY or
+// O_RDWR, with O_APPEND if wanted), creating it with mode 0666 when it is missing, and reads its
+// status into `st`. Never follows a link, never blocks on a FIFO planted in its place, changes the
+// mode only of a file it has just made, and never takes a file that has another name too: in the
+// shared directory that could be a hard link to a file of whoever runs the program. -1 with errno
+// set when it cannot: EINVAL for anything but a regular file with one name.
+int openSharedFile(const QByteArray &path, int access, struct stat &st);
 
 } // namespace platform

@@ -1,6 +1,7 @@
 #include "sharedlog.h"
 
 #include "filedescriptor.h"
+#include "regularfile.h"
 
 #include <QFile>
 #include <cerrno>
@@ -11,34 +12,12 @@
 namespace platform {
 namespace {
 
-// Opens a regular file for `access`, creating it with mode 0666 when it is missing, and reads
-// its status into `st`. Never follows a link, never blocks on a FIFO planted in its place, and
-// never writes into a file that has another name too: in the shared directory that could be a
-// hard link to a file of whoever runs the program (root's Configuracion included).
-int openShared(const QByteArray &path, int access, struct stat &st)
-{
-    const int flags = access | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
-    int fd = open(path.constData(), flags);
-    if (fd < 0 && errno == ENOENT) {
-        fd = open(path.constData(), flags | O_CREAT | O_EXCL, 0666);
-        if (fd >= 0)
-            fchmod(fd, 0666); // the umask would keep the other users out
-        else if (errno == EEXIST)
-            fd = open(path.constData(), flags); // another program made it meanwhile
-    }
-    if (fd >= 0 && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1)) {
-        close(fd);
-        return -1;
-    }
-    return fd;
-}
-
 // Another user's log in a shared (sticky) directory cannot be renamed: its content moves to the
 // previous generation instead, and the file is emptied. The files stay whose they are.
 bool copyToPrevious(int log, const QByteArray &previousPath)
 {
     struct stat st;
-    const FileDescriptor previous(openShared(previousPath, O_WRONLY, st));
+    const FileDescriptor previous(openSharedFile(previousPath, O_WRONLY, st));
     if (previous.get() < 0 || ftruncate(previous.get(), 0) != 0)
         return false;
     char buffer[65536];
@@ -64,13 +43,13 @@ bool appendToSharedLog(const QString &filePath, const QByteArray &bytes, qint64 
 {
     const QByteArray path = QFile::encodeName(filePath);
     struct stat st;
-    FileDescriptor log(openShared(path, O_RDWR | O_APPEND, st));
+    FileDescriptor log(openSharedFile(path, O_RDWR | O_APPEND, st));
     if (log.get() < 0)
         return false;
     if (st.st_size > rotationSize) {
         const QByteArray previous = path + ".1";
         if (rename(path.constData(), previous.constData()) == 0)
-            log.reset(openShared(path, O_RDWR | O_APPEND, st));
+            log.reset(openSharedFile(path, O_RDWR | O_APPEND, st));
         else
             copyToPrevious(log.get(), previous); // failing that, the big file goes on growing
         if (log.get() < 0)

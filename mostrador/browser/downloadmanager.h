@@ -16,7 +16,8 @@ class QWebEngineProfile;
 
 // Every download of the browser profile: the user is asked whether to open or save the file,
 // the browser writes it where the answer says while a progress window is up, and a file to be
-// opened goes to the desktop's associated program once it is complete. The browser goes on
+// opened goes to the desktop's associated program once it is complete; one that fails is
+// reported to the user, and its progress window goes. The browser goes on
 // while progress windows are up, so downloads overlap: each keeps its own answer, path and
 // progress window.
 class DownloadManager : public QObject {
@@ -30,7 +31,8 @@ public:
     ~DownloadManager() override;
 
     // The name a download is written under: the last part of the server's suggestion, so that
-    // no name can reach outside the directory it is joined to.
+    // no name can reach outside the directory it is joined to, without what hides or disguises
+    // it, and short enough for a file system, its extension kept.
     static QString fileNamePart(const QString &suggestedName);
 
 private:

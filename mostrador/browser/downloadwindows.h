@@ -18,4 +18,6 @@ public:
     virtual std::optional<QString> elegirDestino(const QString &fileName) = 0;
     // Shows a new progress window for the file named `fileName`.
     virtual std::unique_ptr<DownloadProgress> mostrarDescarga(const QString &fileName) = 0;
+    // Tells the user that the download of `fileName` failed, and why; returns once it was read.
+    virtual void avisarFallo(const QString &fileName, const QString &motivo) = 0;
 };

@@ -1,5 +1,7 @@
 #include "qtdownloadwindows.h"
 
+#include "mostradorcaption.h"
+
 #include "twabrirguardar.h"
 #include "twdescarga.h"
 
@@ -34,4 +36,10 @@ std::unique_ptr<DownloadProgress> QtDownloadWindows::mostrarDescarga(const QStri
     window->show();
     window->actualizarDescarga();
     return window;
+}
+
+void QtDownloadWindows::avisarFallo(const QString &fileName, const QString &motivo)
+{
+    m_boxes.show(MessageBoxes::Icon::Error, mostradorCaption(),
+                 QStringLiteral("No se pudo descargar el fichero \"%1\": %2.").arg(fileName, motivo));
 }

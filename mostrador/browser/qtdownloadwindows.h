@@ -1,6 +1,7 @@
 #pragma once
 
 #include "downloadwindows.h"
+#include "qmessageboxes.h"
 
 class QWidget;
 
@@ -14,7 +15,9 @@ public:
     TOpcionAbrirGuardar preguntarAbrirGuardar(const QString &fileName, const QString &mimeType) override;
     std::optional<QString> elegirDestino(const QString &fileName) override;
     std::unique_ptr<DownloadProgress> mostrarDescarga(const QString &fileName) override;
+    void avisarFallo(const QString &fileName, const QString &motivo) override;
 
 private:
     QWidget &m_mainWindow;
+    QMessageBoxes m_boxes;
 };

@@ -1,5 +1,7 @@
 #include "twabrirguardar.h"
 
+#include "filenamelabel.h"
+
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -9,14 +11,13 @@ TWAbrirGuardar::TWAbrirGuardar(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       LBTitulo(new QLabel(QStringLiteral("¿Desea abrir o guardar este fichero?"), this)),
-      LBNombre(new QLabel(QStringLiteral("Nombre"), this)), LBNbFile(new QLabel(this)),
+      LBNombre(new QLabel(QStringLiteral("Nombre"), this)), LBNbFile(new FileNameLabel(this)),
       LBTipo(new QLabel(QStringLiteral("Tipo fichero"), this)), LBTipoFile(new QLabel(this)),
       Button1(new QPushButton(QStringLiteral("Abrir"), this)), Button2(new QPushButton(QStringLiteral("Guardar"), this)),
       Button3(new QPushButton(QStringLiteral("Cancelar"), this))
 {
     setWindowTitle(QStringLiteral("Descargar fichero"));
     // The server names the file and its type: shown as written, never read as markup.
-    LBNbFile->setTextFormat(Qt::PlainText);
     LBTipoFile->setTextFormat(Qt::PlainText);
     QFont title = LBTitulo->font();
     title.setBold(true);
@@ -51,7 +52,7 @@ TWAbrirGuardar::TWAbrirGuardar(QWidget *parent)
 
 void TWAbrirGuardar::showEvent(QShowEvent *event)
 {
-    LBNbFile->setText(NbFile);
+    LBNbFile->setFileName(NbFile);
     LBTipoFile->setText(TypeFile);
     QDialog::showEvent(event);
 }

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class FileNameLabel;
 class QLabel;
 class QPushButton;
 
@@ -18,7 +19,7 @@ public:
 
     QLabel *LBTitulo;
     QLabel *LBNombre;
-    QLabel *LBNbFile;
+    FileNameLabel *LBNbFile;
     QLabel *LBTipo;
     QLabel *LBTipoFile;
     QPushButton *Button1;

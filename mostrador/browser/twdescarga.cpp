@@ -1,5 +1,7 @@
 #include "twdescarga.h"
 
+#include "filenamelabel.h"
+
 #include <QLabel>
 #include <QProgressBar>
 #include <QVBoxLayout>
@@ -8,14 +10,13 @@ TWDescarga::TWDescarga(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       PBDescarga(new QProgressBar(this)), LBDescargarEn(new QLabel(QStringLiteral("Descargando:"), this)),
-      LBRutaDescarga(new QLabel(this))
+      LBRutaDescarga(new FileNameLabel(this))
 {
     setWindowTitle(QStringLiteral("Descarga fichero"));
     // No range: the bar only shows activity (marquee), it does not follow the bytes received.
     PBDescarga->setRange(0, 0);
     PBDescarga->setTextVisible(false);
     LBRutaDescarga->setFixedWidth(400);
-    LBRutaDescarga->setTextFormat(Qt::PlainText); // the server's file name, never markup
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(PBDescarga);
     layout->addWidget(LBDescargarEn);
@@ -27,7 +28,7 @@ TWDescarga::TWDescarga(QWidget *parent)
 
 void TWDescarga::actualizarDescarga()
 {
-    LBRutaDescarga->setText(RutaDescargar);
+    LBRutaDescarga->setFileName(RutaDescargar);
     // Only this window repaints: letting every pending event run here could end this very
     // download, and its window with it, inside its own tick.
     repaint();
@@ -39,17 +40,10 @@ void TWDescarga::Timer1Timer()
     actualizarDescarga();
 }
 
-void TWDescarga::leaveToUser()
-{
-    m_leftToUser = true;
-    if (isHidden())
-        deleteLater();
-}
-
 void TWDescarga::showEvent(QShowEvent *event)
 {
     Descargado = 0;
-    LBRutaDescarga->setText(RutaDescargar);
+    LBRutaDescarga->setFileName(RutaDescargar);
     Timer1.start();
     QDialog::showEvent(event);
 }
@@ -57,7 +51,5 @@ void TWDescarga::showEvent(QShowEvent *event)
 void TWDescarga::hideEvent(QHideEvent *event)
 {
     Timer1.stop();
-    if (m_leftToUser)
-        deleteLater();
     QDialog::hideEvent(event);
 }

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QTimer>
 
+class FileNameLabel;
 class QLabel;
 class QProgressBar;
 
@@ -18,7 +19,6 @@ public:
     void actualizarDescarga();
     // Timer1's tick: the counter runs 0, 20, ... 100, 0, ...
     void Timer1Timer();
-    void leaveToUser() override;
 
     int TotalDescargar = 100;
     int Descargado = 0;
@@ -26,13 +26,10 @@ public:
 
     QProgressBar *PBDescarga;
     QLabel *LBDescargarEn;
-    QLabel *LBRutaDescarga;
+    FileNameLabel *LBRutaDescarga;
     QTimer Timer1;
 
 protected:
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
-
-private:
-    bool m_leftToUser = false;
 };

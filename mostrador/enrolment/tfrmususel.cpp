@@ -188,8 +188,6 @@ template <typename Handler> void TFrmUsuSel::guarded(Handler handler)
 void TFrmUsuSel::showBox(MessageBoxes::Icon icon, const QString &text)
 {
     m_world.messageBoxes.show(icon, m_world.messageCaption, text);
-    // The window becomes active again when the box closes.
-    becomeActive();
 }
 
 QString TFrmUsuSel::printerAt(int position)
@@ -350,10 +348,9 @@ void TFrmUsuSel::leaveIndex()
 void TFrmUsuSel::choosePrinter()
 {
     const std::optional<int> chosen = m_world.dialogs.printerSetup(this);
-    // A cancelled dialog changes nothing, not even back to the stored settings.
+    // A cancelled dialog changes nothing; a printer picked changes only the index and name.
     if (!chosen)
         return;
-    becomeActive();
     EdtIndice->setText(QString::number(*chosen));
     if (validarIndiceImpresora()) {
         const QString name = printerAt(*chosen);
@@ -379,7 +376,6 @@ void TFrmUsuSel::logoToggled(bool ticked)
 void TFrmUsuSel::choosePicture()
 {
     const QString picture = m_world.dialogs.openPicture(this);
-    becomeActive();
     if (!picture.isEmpty())
         cargarLogotipo(picture);
 }
@@ -441,6 +437,9 @@ bool TFrmUsuSel::confirmationRefused()
     using Icon = MessageBoxes::Icon;
     const auto refuse = [this](Icon icon, const QString &text) {
         showBox(icon, text);
+        // A refused confirmation shows the stored settings again. Only here: after the dialogs
+        // and the picture's box it would throw away what the clerk had just chosen.
+        becomeActive();
         return true;
     };
     if (mostrarCredenciales && EdtUsu->text().isEmpty())

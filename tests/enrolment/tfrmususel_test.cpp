@@ -247,17 +247,49 @@ TEST_F(TFrmUsuSelTest, TheTextOnlyPrinterDropsTheLogoWhicheverWayItIsChosen)
         EXPECT_FALSE(window->impresionSoloTexto);
         EXPECT_TRUE(window->CBFicheroLogotipo->isEnabled());
     }
-    // A cancelled dialog changes nothing, not even back to the stored settings; a printer the list
-    // does not hold clears the fields.
-    config.autologin = 1;
-    open(true, true);
-    dialogs.printer = 0;
-    click(window->BtnSeleccionarImpresora);
-    click(window->CBAutologin); // the clerk unticks what was stored
-    dialogs.printer.reset();
-    click(window->BtnSeleccionarImpresora);
-    EXPECT_EQ(window->ENombreImpresora->text(), QStringLiteral("Primera"));
-    EXPECT_FALSE(window->CBAutologin->isChecked());
+    // A dialog changes only what it picks, a cancelled one nothing, whatever was stored: never back
+    // to the stored settings over what the clerk entered.
+    printers.names << QStringLiteral("Cuarta");
+    const struct {
+        bool storedPort;
+        bool printerDialog; // else the picture dialog
+        bool picked;
+    } rows[] = {{false, true, false}, {false, true, true},  {false, false, false}, {false, false, true},
+                {true, true, false},  {true, true, true},   {true, false, false},  {true, false, true}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(testing::Message() << row.storedPort << row.printerDialog << row.picked);
+        config = TConfigSysMostrador();
+        config.autologin = 1;
+        config.imprimirPuerto = row.storedPort;
+        config.puerto = row.storedPort ? QStringLiteral("COM2") : QString();
+        config.indiceImpresora = row.storedPort ? QString() : QStringLiteral("1");
+        config.tipoPapel = QStringLiteral("1");
+        QFile::remove(logo());
+        open(true, true);
+        if (row.storedPort)
+            click(window->RBImpresora);
+        window->EdtIndice->clear();
+        type(window->EdtIndice, QStringLiteral("0"));
+        tab();
+        window->CBOPapel->setCurrentIndex(0);
+        click(window->CBFicheroLogotipo);
+        click(window->CBAutologin);
+        dialogs.printer = row.picked ? std::optional(3) : std::nullopt;
+        dialogs.picture = row.picked ? picture(QStringLiteral("logo.png"), "PNG") : QString();
+        click(row.printerDialog ? window->BtnSeleccionarImpresora : window->BTFicheroLogotipo);
+        const bool newPrinter = row.printerDialog && row.picked, newLogo = !row.printerDialog && row.picked;
+        EXPECT_TRUE(window->RBImpresora->isChecked());
+        EXPECT_FALSE(window->EPuerto->isEnabled() || !window->EdtIndice->isEnabled());
+        EXPECT_EQ(window->EPuerto->text(), QString());
+        EXPECT_EQ(window->EdtIndice->text(), newPrinter ? QStringLiteral("3") : QStringLiteral("0"));
+        EXPECT_EQ(window->ENombreImpresora->text(), newPrinter ? QStringLiteral("Cuarta") : QStringLiteral("Primera"));
+        EXPECT_EQ(window->CBOPapel->currentIndex(), 0);
+        EXPECT_TRUE(window->CBFicheroLogotipo->isChecked() && window->BTFicheroLogotipo->isEnabled());
+        EXPECT_EQ(window->EFicheroLogotipo->text(), newLogo ? logo() : QString());
+        EXPECT_FALSE(window->CBAutologin->isChecked());
+        EXPECT_TRUE(boxes.boxes.isEmpty());
+    }
+    // A printer the list does not hold clears the fields.
     dialogs.printer = -1;
     click(window->BtnSeleccionarImpresora);
     EXPECT_EQ(window->EdtIndice->text() + window->ENombreImpresora->text(), QString());

@@ -30,13 +30,13 @@ public:
     struct Progress {
         QString fileName;
         bool alive = true;
-        bool leftToUser = false;
     };
 
     std::function<TOpcionAbrirGuardar(const QString &fileName)> answer;
     std::optional<QString> savePath;
     QStringList questions;
     QStringList saveDialogs; // the name each was preset to
+    QStringList failures;    // the name and the reason of each
     std::vector<std::shared_ptr<Progress>> progress;
 
     TOpcionAbrirGuardar preguntarAbrirGuardar(const QString &fileName, const QString &mimeType) override
@@ -54,17 +54,13 @@ public:
         progress.push_back(std::make_shared<Progress>(Progress{fileName}));
         return std::make_unique<Window>(progress.back());
     }
+    void avisarFallo(const QString &fileName, const QString &motivo) override { failures << fileName + QStringLiteral(": ") + motivo; }
 
 private:
     class Window : public DownloadProgress {
     public:
         explicit Window(std::shared_ptr<Progress> record) : m_record(std::move(record)) {}
         ~Window() override { m_record->alive = false; }
-        void leaveToUser() override
-        {
-            m_record->leftToUser = true;
-            delete this; // as if the user closed it at once
-        }
 
     private:
         std::shared_ptr<Progress> m_record;
@@ -144,7 +140,9 @@ TEST_F(DownloadsTest, TheAnswerDecidesWhereTheFileGoesAndWhetherItIsOpened)
         bool dialogConfirms;
         Delivery delivery;
         const char *written; // below the test's directory, holding the server's content
+        const char *failure = nullptr; // the reason the user is told
     };
+    const QByteArray longName = QByteArray(300, 'a') + ".pdf", longWritten = "abrir/" + QByteArray(240, 'a') + ".pdf";
     const Case cases[] = {
         {"report.pdf", mtAbrir, false, Delivery::Held, "abrir/report.pdf"},
         // The user saves over an existing file: nothing asks, the file is replaced.
@@ -157,10 +155,12 @@ TEST_F(DownloadsTest, TheAnswerDecidesWhereTheFileGoesAndWhetherItIsOpened)
         {"C:\\Informes\\cierre.pdf", mtAbrir, false, Delivery::AtOnce, "abrir/cierre.pdf"},
         // Nothing hidden or disguised reaches the disk: no leading dot, no right-to-left mark.
         {".informe\u200Ffdp<br>.pdf", mtAbrir, false, Delivery::AtOnce, "abrir/informefdp<br>.pdf"},
+        // A name longer than a file system takes is cut before its extension.
+        {longName.constData(), mtAbrir, false, Delivery::AtOnce, longWritten.constData()},
         // The connection drops, and the file is gone when the browser tries again.
-        {"cortado.pdf", mtAbrir, false, Delivery::Cut, nullptr},
+        {"cortado.pdf", mtAbrir, false, Delivery::Cut, nullptr, "el servidor no entregó el fichero"},
         // Held, then cancelled by the browser.
-        {"anulado.pdf", mtAbrir, false, Delivery::Held, nullptr},
+        {"anulado.pdf", mtAbrir, false, Delivery::Held, nullptr, "la descarga se canceló"},
     };
     const QString existing = root.filePath(QStringLiteral("guardar/existente.csv"));
     for (const Case &c : cases) {
@@ -212,12 +212,14 @@ TEST_F(DownloadsTest, TheAnswerDecidesWhereTheFileGoesAndWhetherItIsOpened)
         }
         EXPECT_EQ(opened, c.written && c.answer == mtAbrir ? QStringList{root.filePath(QString::fromLatin1(c.written))}
                                                             : QStringList());
-        // A progress window for each download that went ahead: gone once it completed, else
-        // left for the user to close.
+        // A progress window for each download that went ahead, gone once it ended; the user
+        // is told of a download that ended without its file.
         ASSERT_EQ(windows.progress.size(), wentAhead ? 1u : 0u);
         if (wentAhead) {
-            EXPECT_EQ(windows.progress.front()->alive || windows.progress.front()->leftToUser, !c.written);
+            EXPECT_FALSE(windows.progress.front()->alive);
         }
+        EXPECT_EQ(windows.failures, c.failure ? QStringList{DownloadManager::fileNamePart(name) + QStringLiteral(": ") + QString::fromUtf8(c.failure)}
+                                              : QStringList());
     }
 }
 
@@ -251,7 +253,7 @@ TEST_F(DownloadsTest, DownloadsAtOnceKeepTheirOwnAnswerPathAndWindow)
     EXPECT_FALSE(first->alive);
 }
 
-TEST_F(DownloadsTest, AFullDiskLeavesTheDownloadUnfinishedAndItsWindowToTheUser)
+TEST_F(DownloadsTest, AFullDiskLeavesTheDownloadUnfinishedAndSaysSo)
 {
     if (geteuid() != 0)
         GTEST_SKIP() << "needs root to mount a small filesystem";
@@ -276,7 +278,8 @@ TEST_F(DownloadsTest, AFullDiskLeavesTheDownloadUnfinishedAndItsWindowToTheUser)
     EXPECT_FALSE(saved.open(QIODevice::ReadOnly) && saved.readAll() == TestPageServer::downloadContent(QStringLiteral("informe.csv")));
     EXPECT_TRUE(opened.isEmpty());
     ASSERT_EQ(windows.progress.size(), 1u);
-    EXPECT_TRUE(windows.progress.front()->alive || windows.progress.front()->leftToUser);
+    EXPECT_FALSE(windows.progress.front()->alive);
+    EXPECT_EQ(windows.failures, QStringList{QStringLiteral("informe.csv: no queda espacio en el disco")});
 }
 
 TEST(DownloadFileName, OnlyTheLastPartOfTheSuggestedNameIsKept)
@@ -290,10 +293,29 @@ TEST(DownloadFileName, OnlyTheLastPartOfTheSuggestedNameIsKept)
         {".profile", "profile"},                 {".informe\u200Ffdp.pdf", "informefdp.pdf"},
         {"informe\u202Efdp.sh", "informefdp.sh"}, {"in\tfor\x1Bme\n.pdf", "informe.pdf"},
         {".\u200B.", "descarga"},               {"año.pdf", "año.pdf"},
+        // Nothing that pushes the extension out of sight: separators, gaps; by code point, so that
+        // a format character outside the basic plane goes too, and an unassigned one.
+        {"informe.pdf\u2028\u2028\u2028\u2029\u2029\u2029.sh", "informe.pdf.sh"},
+        {"informe.pdf    \u00A0   \u3000 .sh", "informe.pdf .sh"},
+        {"in\U000E0041for\U0001D173me\u0378\uFFFF.pdf", "informe.pdf"},
+        {" \U0001F600 informe.pdf ", "\U0001F600 informe.pdf"},
     };
     for (const auto &[suggested, expected] : cases)
         EXPECT_EQ(DownloadManager::fileNamePart(QString::fromUtf8(suggested)), QString::fromUtf8(expected))
             << suggested;
+    // A surrogate without its partner is no character.
+    EXPECT_EQ(DownloadManager::fileNamePart(QStringLiteral("in") + QChar(0xD800) + QStringLiteral("for") + QChar(0xDC00) + QStringLiteral("me.pdf")),
+              QStringLiteral("informe.pdf"));
+    // Short enough for a file system with the browser's partial file beside it (255 bytes of UTF-8
+    // with ".crdownload"), the extension kept, no character cut in two.
+    const std::pair<QString, QString> longNames[] = {
+        {QString(300, u'a') + QStringLiteral(".pdf"), QString(240, u'a') + QStringLiteral(".pdf")},
+        {QString(200, u'ñ') + QStringLiteral(".pdf"), QString(120, u'ñ') + QStringLiteral(".pdf")},
+        {QString::fromUtf8("\U0001F600").repeated(100) + QStringLiteral(".pdf"), QString::fromUtf8("\U0001F600").repeated(60) + QStringLiteral(".pdf")},
+        {QString(300, u'a'), QString(244, u'a')},
+    };
+    for (const auto &[suggested, expected] : longNames)
+        EXPECT_EQ(DownloadManager::fileNamePart(suggested), expected) << suggested.size();
 }
 
 } // namespace

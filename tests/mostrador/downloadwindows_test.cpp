@@ -1,4 +1,5 @@
 // The download windows on screen: the question, the save dialog and the progress window.
+#include "filenamelabel.h"
 #include "qtdownloadwindows.h"
 #include "qtprint.h"
 #include "twabrirguardar.h"
@@ -20,6 +21,8 @@ namespace {
 
 // Read as markup, the name would show as "informe.pdf" alone.
 const QString kMarkupName = QStringLiteral("informe.pdf<br><br><br>.sh");
+// Shown whole, the name would leave its extension outside the window.
+const QString kLongName = QStringLiteral("informe") + QString(200, u'x') + QStringLiteral(".pdf .sh");
 
 // Runs `act` on the modal window of type W once it is up.
 template <typename W> void whenUp(std::function<void(W &)> act)
@@ -69,7 +72,7 @@ TEST_F(DownloadWindowsTest, TheQuestionAnswersByItsButtonsAndCancelsWhenClosedOt
         QRect geometry;
         whenUp<TWAbrirGuardar>([&, act = act](TWAbrirGuardar &w) {
             geometry = w.geometry();
-            for (const QLabel *label : {w.LBTitulo, w.LBNombre, w.LBNbFile, w.LBTipo, w.LBTipoFile}) {
+            for (const QLabel *label : std::initializer_list<const QLabel *>{w.LBTitulo, w.LBNombre, w.LBNbFile, w.LBTipo, w.LBTipoFile}) {
                 shown << label->text();
                 // The server's texts as written: its markup would show the name on one line only.
                 EXPECT_LT(label->sizeHint().height(), 2 * label->fontMetrics().height()) << label->text().toStdString();
@@ -86,6 +89,16 @@ TEST_F(DownloadWindowsTest, TheQuestionAnswersByItsButtonsAndCancelsWhenClosedOt
         // Centred on the main window, give or take the frame Qt allows for without a window manager.
         EXPECT_LE((geometry.center() - mainWindow.geometry().center()).manhattanLength(), 32);
     }
+    // A name too long for the window is cut in its middle: its start and its extension show.
+    QString longShown;
+    whenUp<TWAbrirGuardar>([&](TWAbrirGuardar &w) {
+        longShown = w.LBNbFile->text();
+        w.Button3->click();
+    });
+    windows.preguntarAbrirGuardar(kLongName, QStringLiteral("application/pdf"));
+    EXPECT_TRUE(longShown.startsWith(QStringLiteral("informe")) && longShown.endsWith(QStringLiteral(".sh")) &&
+                longShown.size() < kLongName.size())
+        << longShown.toStdString();
 }
 
 TEST_F(DownloadWindowsTest, TheSaveDialogReplacesAnExistingFileWithoutAsking)
@@ -146,14 +159,22 @@ TEST_F(DownloadWindowsTest, TheProgressWindowCyclesUntilItsDownloadEndsAndOnlyHi
     progress.reset(); // the download completed
     EXPECT_FALSE(window);
 
-    // A download that ended without its file leaves its window to the user, who closes it.
-    const QPointer<TWDescarga> left(dynamic_cast<TWDescarga *>(windows.mostrarDescarga(QStringLiteral("x.pdf")).release()));
-    left->leaveToUser();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    ASSERT_TRUE(left && left->isVisible());
-    left->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_FALSE(left);
+    // A name too long for the window is cut in its middle: its start and its extension show.
+    progress = windows.mostrarDescarga(kLongName);
+    const QString shown = dynamic_cast<TWDescarga &>(*progress).LBRutaDescarga->text();
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("informe")) && shown.endsWith(QStringLiteral(".sh")) &&
+                shown.size() < kLongName.size())
+        << shown.toStdString();
+
+    // A download that ended without its file says so.
+    QStringList box;
+    whenUp<QMessageBox>([&](QMessageBox &b) {
+        box << b.windowTitle() << b.text() << QString::number(b.icon());
+        b.accept();
+    });
+    windows.avisarFallo(QStringLiteral("x.pdf"), QStringLiteral("no queda espacio en el disco"));
+    EXPECT_EQ(box, (QStringList{"Zelvora Mostrador", "No se pudo descargar el fichero \"x.pdf\": no queda espacio en el disco.",
+                                QString::number(QMessageBox::Critical)}));
 }
 
 } // namespace

@@ -259,6 +259,9 @@ TEST_F(RunTest, LargestJobsPrintCompletelyInFlatMemory)
         QString url;
         int jobs;
         std::function<QByteArray(int job)> bytes;
+        // The run starts on a log that turns over at its next line, and its start must stay
+        // (in-process, the strings above are longer than a command line takes, and logged whole).
+        bool fromAFullLog = false;
     } cases[] = {
         // Each field after the first ends one ticket and begins the next.
         {"10,000 tickets of one line",
@@ -283,10 +286,21 @@ TEST_F(RunTest, LargestJobsPrintCompletelyInFlatMemory)
                  all += "L" + QByteArray::number(i) + "\r\n";
              return all + " \r\n \r\n \r\n";
          }},
+        {"1 MiB of text: the last field repeated",
+         QStringLiteral("ZVR:LIB&%1&0&0&&0&&0").arg(kLines) + QString(104, u'x'), 1,
+         [](int) { return QByteArray(104, 'x').append("\r\n").repeated(kLines) + " \r\n \r\n \r\n"; }, true},
     };
     writeSettings("[PRINTER_CONFIG]\nPRINTER=1\nPAPER=1\nGENERICTEXTONLY=1\n");
+    const QString logPath = m_dir.path() + QStringLiteral("/work/Ticketera.log");
     for (const auto &c : cases) {
         m_spooler.jobs.clear();
+        QFile current(logPath), previous(logPath + QStringLiteral(".1"));
+        if (c.fromAFullLog) {
+            previous.remove();
+            ASSERT_TRUE(current.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            current.write(QByteArray(1048574, '-') + "\r\n");
+            current.close();
+        }
         const qint64 peakKb = peakGrowthKb([&] { EXPECT_EQ(run({c.url}), TFrmPrincipal::Outcome::Ended) << c.name; });
         std::printf("%s: peak memory growth %lld KiB for a print string of %lld characters\n", c.name,
                     static_cast<long long>(peakKb), static_cast<long long>(c.url.size()));
@@ -295,5 +309,9 @@ TEST_F(RunTest, LargestJobsPrintCompletelyInFlatMemory)
         ASSERT_EQ(m_spooler.jobs.size(), c.jobs) << c.name;
         for (int job = 0; job < c.jobs; ++job)
             ASSERT_EQ(m_spooler.jobs[job].second, c.bytes(job)) << c.name << ", job " << job;
+        if (c.fromAFullLog) {
+            ASSERT_TRUE(previous.open(QIODevice::ReadOnly) && current.open(QIODevice::ReadOnly));
+            EXPECT_TRUE((previous.readAll() + current.readAll()).contains("] NUEVA OPERACION: \r\n")) << c.name;
+        }
     }
 }

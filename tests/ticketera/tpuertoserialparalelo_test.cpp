@@ -2,6 +2,7 @@
 #include "portroute.h"
 #include "pseudoterminal.h"
 #include "tpuertoserialparalelo.h"
+#include "unprivileged.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,7 +10,13 @@
 #include <cerrno>
 #include <optional>
 #include <gtest/gtest.h>
+#include <grp.h>
+#include <poll.h>
+#include <pwd.h>
+#include <csignal>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 TEST(PortNames, ResolveToDevices)
@@ -158,17 +165,46 @@ TEST(TPuertoSerialParalelo, InADirectoryEveryoneWritesOnlyTheUsersOwnNameIsOpene
     }
 }
 
+// Runs `job` in a child process, as nobody when the test is root; the job's result, or -1 when it
+// has not ended within `bound`.
+int runAsAnotherUser(const std::function<int()> &job, std::chrono::milliseconds bound)
+{
+    const passwd *nobody = geteuid() == 0 ? getpwnam("nobody") : nullptr;
+    const pid_t child = fork();
+    if (child == 0) {
+        if (nobody && (setgroups(0, nullptr) != 0 || setresgid(nobody->pw_gid, nobody->pw_gid, nobody->pw_gid) != 0 ||
+                       setresuid(nobody->pw_uid, nobody->pw_uid, nobody->pw_uid) != 0))
+            _exit(255);
+        _exit(job());
+    }
+    const int ended = static_cast<int>(syscall(SYS_pidfd_open, child, 0));
+    pollfd wait{ended, POLLIN, 0};
+    const bool done = poll(&wait, 1, static_cast<int>(bound.count())) == 1;
+    close(ended);
+    if (!done)
+        kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return done && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 // A job holds its port from its first ticket to its end, whatever name reaches the device; a job
-// that finds it held waits, then fails as a port that cannot be opened does.
+// that finds it held says so and waits, then fails as a port that cannot be opened does. What
+// another user planted under the lock's name costs the job its lock, never its ticket.
 TEST(PortRoute, AJobHoldsItsPortUntilItEnds)
 {
     QTemporaryDir work;
+    ASSERT_EQ(chmod(QFile::encodeName(work.path()).constData(), 01777), 0);
     qputenv("ZELVORA_TEMP_DIR", QFile::encodeName(work.path()));
     PseudoTerminal terminal;
-    const QString link = work.filePath(QStringLiteral("impresora"));
+    ASSERT_EQ(chmod(QFile::encodeName(terminal.devicePath()).constData(), 0666), 0);
+    QTemporaryDir devices; // only its owner writes in it: the port may be a link there
+    ASSERT_EQ(chmod(QFile::encodeName(devices.path()).constData(), 0755), 0);
+    const QString link = devices.filePath(QStringLiteral("impresora"));
     ASSERT_TRUE(QFile::link(terminal.devicePath(), link));
     const platform::PortDevice::NameMap names{{QStringLiteral("COM1"), terminal.devicePath()},
                                               {QStringLiteral("COM2"), link}};
+    const QString lockPath = platform::PortDevice::lockPathFor(terminal.devicePath());
     TicketLines ticket;
     ticket.TicketLineasBefore = QStringList{QStringLiteral("uno")};
     const std::chrono::milliseconds wait(200);
@@ -177,27 +213,57 @@ TEST(PortRoute, AJobHoldsItsPortUntilItEnds)
     first->imprimir(QStringLiteral("COM1"), ticket);
     first->imprimir(QStringLiteral("COM1"), ticket); // its own hold does not stop its next ticket
     EXPECT_EQ(terminal.read(), "uno\r\nuno\r\n");
+    const QString withoutLock = QStringLiteral("] AVISO: se imprime sin el bloqueo del puerto ") + link +
+                                QStringLiteral(": el fichero de bloqueo ") + lockPath;
     const struct {
         const char *name;
         bool firstJobEnded;
-        int code; // 0: printed
+        char planted; // under the lock's name: 'f' a FIFO of mode 0444, 'o' another user's file of mode 0600
+        int code;     // 0: printed
+        QString logged; // the line this job adds, or none of the two
     } rows[] = {
-        {"the same device under another name, held", false, EBUSY},
-        {"the same device once the first job ended", true, 0},
+        {"the same device under another name, held", false, 0, EBUSY,
+         QStringLiteral("] Puerto ocupado por otro trabajo, se espera hasta 0.2 s: ") + link + QStringLiteral("\r\n")},
+        {"the same device once the first job ended", true, 0, 0, QString()},
+        {"a FIFO under the lock's name", true, 'f', 0, withoutLock + QStringLiteral(" no es un fichero normal\r\n")},
+        {"another user's file under the lock's name", true, 'o', 0, withoutLock + QStringLiteral(" no se puede usar (")},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
+        if (row.planted == 'o' && geteuid() != 0)
+            continue; // the file would be the job's own: it takes the lock
         if (row.firstJobEnded)
             first.reset();
-        PortRoute second(names, wait);
-        int code = 0;
-        try {
-            second.imprimir(QStringLiteral("COM2"), ticket);
-        } catch (const InputOutputError &e) {
-            code = e.code();
+        if (row.planted)
+            QFile::remove(lockPath);
+        if (row.planted == 'f') {
+            ASSERT_EQ(mkfifo(QFile::encodeName(lockPath).constData(), 0444), 0);
         }
+        if (row.planted == 'o') {
+            QFile planted(lockPath);
+            ASSERT_TRUE(planted.open(QIODevice::WriteOnly));
+            ASSERT_TRUE(unprivileged::keep(lockPath, 0600));
+        }
+        QFile log(work.filePath(QStringLiteral("Ticketera.log")));
+        const qint64 logged = log.size();
+        const int code = runAsAnotherUser([&] {
+            try {
+                PortRoute(names, wait).imprimir(QStringLiteral("COM2"), ticket);
+            } catch (const InputOutputError &e) {
+                return e.code();
+            }
+            return 0;
+        }, std::chrono::seconds(10));
         EXPECT_EQ(code, row.code);
         EXPECT_EQ(terminal.read(), row.code ? "" : "uno\r\n");
+        ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+        log.seek(logged);
+        const QString added = QString::fromLatin1(log.readAll());
+        if (row.logged.isEmpty()) {
+            EXPECT_FALSE(added.contains(QStringLiteral("AVISO")) || added.contains(QStringLiteral("se espera"))) << added.toStdString();
+        } else {
+            EXPECT_TRUE(added.contains(row.logged)) << added.toStdString();
+        }
     }
     qunsetenv("ZELVORA_TEMP_DIR");
 }

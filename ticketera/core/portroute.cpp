@@ -17,10 +17,25 @@ void PortRoute::holdPort(const QString &devicePath)
 {
     if (m_portLock)
         return;
-    m_portLock.emplace(platform::PortDevice::lockPathFor(devicePath), m_portWait);
-    // Without a lock file (a work directory nobody may write) the job prints all the same.
+    const QString lockPath = platform::PortDevice::lockPathFor(devicePath);
+    m_portLock.emplace(lockPath, platform::FileLock::Wait::DontBlock);
+    if (m_portLock->state() == platform::FileLock::State::Busy) {
+        logMilestone(QStringLiteral("Puerto ocupado por otro trabajo, se espera hasta %1 s: ")
+                         .arg(m_portWait.count() / 1000.0) +
+                     logText(devicePath));
+        m_portLock.emplace(lockPath, m_portWait);
+    }
     if (m_portLock->state() == platform::FileLock::State::Busy)
         throw InputOutputError(EBUSY, platform::PortDevice::errorText(EBUSY), devicePath);
+    if (m_portLock->state() == platform::FileLock::State::Failed) {
+        // Better a ticket whose lines may mix with another job's than no ticket: the log says why.
+        const int error = m_portLock->error();
+        logMilestone(QStringLiteral("AVISO: se imprime sin el bloqueo del puerto ") + logText(devicePath) +
+                     QStringLiteral(": el fichero de bloqueo ") + logText(lockPath) +
+                     (error == EINVAL ? QStringLiteral(" no es un fichero normal")
+                                      : QStringLiteral(" no se puede usar (") + platform::PortDevice::errorText(error) +
+                                            u')'));
+    }
 }
 
 void PortRoute::imprimir(const QString &puerto, const TicketLines &ticket)

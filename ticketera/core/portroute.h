@@ -9,7 +9,9 @@
 
 // Prints a job's tickets raw to a port: each line in the code page followed by CR LF. The job
 // holds the port from its first ticket to its end, so that another job started at the same time
-// (a double click on the print button) prints after it, not between its lines.
+// (a double click on the print button) prints after it, not between its lines. A lock that
+// cannot be taken at all (its name taken by something else) does not stop the job: it prints
+// without it, and the log says so.
 class PortRoute {
 public:
     // How long a job waits for the port while another job holds it.

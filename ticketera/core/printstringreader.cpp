@@ -112,18 +112,15 @@ bool PrintStringReader::hasMoreTickets() const
 PrintStringReader::Line PrintStringReader::readLine()
 {
     advance();
-    if (!m_quiet)
-        logGeneral(QStringLiteral("kk: ") + logTextAtMost(m_rest));
+    logDetail(QStringLiteral("kk: ") + logTextAtMost(m_rest, kRemainingShown));
     if (m_repeat) {
-        if (!m_quiet)
-            logGeneral(QStringLiteral("Ultima Linea leida: ") + logText(m_repeat->text));
+        logDetail(QStringLiteral("Ultima Linea leida: ") + logText(m_repeat->text));
         return *m_repeat;
     }
     Line line;
     const qsizetype amp = m_rest.indexOf(u'&');
     line.text = amp >= 0 ? m_rest.mid(1, qMax<qsizetype>(0, amp - 1)) : m_rest.mid(1);
-    if (!m_quiet)
-        logGeneral((amp >= 0 ? QStringLiteral("Linea leida: ") : QStringLiteral("Ultima Linea leida: ")) + logText(line.text));
+    logDetail((amp >= 0 ? QStringLiteral("Linea leida: ") : QStringLiteral("Ultima Linea leida: ")) + logText(line.text));
     line.format = m_rest.left(1);
     line.marker = line.text.indexOf(kCutMarker);
     if (amp < 0)
@@ -143,23 +140,38 @@ void PrintStringReader::readLines(int &counter, int bound, QStringList &texts, Q
             // The text starts at the field's second character, which is S's second character.
             m_rest = u'&' + formats.first() + m_rest.mid(1 + line.marker + kCutMarker.size());
             m_repeat.reset();
-            if (!m_quiet) {
-                logGeneral(QStringLiteral("Multiples tickets - Ticket terminado."));
-                logGeneral(QStringLiteral("Cadena restante: ") + logTextAtMost(m_rest));
-            }
+            logDetail(QStringLiteral("Multiples tickets - Ticket terminado."));
+            logRemaining();
             counter = i;
             return;
         }
         formats.append(line.format);
         texts.append(line.text);
-        if (!m_quiet)
-            logGeneral(QStringLiteral("LINEA %1 BARCODE TICKET AÑADIDA %2 - FORMATO: %3: CONTENIDO: %4")
-                           .arg(label)
-                           .arg(logOffset + i - s0)
-                           .arg(logText(line.format), logText(line.text)));
+        logDetail(QStringLiteral("LINEA %1 BARCODE TICKET AÑADIDA %2 - FORMATO: %3: CONTENIDO: %4")
+                      .arg(label)
+                      .arg(logOffset + i - s0)
+                      .arg(logText(line.format), logText(line.text)));
     }
     if (bound > s0)
         counter = bound;
+}
+
+void PrintStringReader::logDetail(const QString &message)
+{
+    if (m_quiet || !kLogGeneral || m_detailLogged > kDetailLogBudget)
+        return;
+    // The line's time stamp and end count too.
+    constexpr qsizetype kFrame = 31;
+    m_detailLogged += message.size() + kFrame;
+    if (m_detailLogged <= kDetailLogBudget)
+        escribirLog(message);
+    else
+        escribirLog(QStringLiteral("Detalle del trabajo recortado: no se registran mas lineas de su lectura"));
+}
+
+void PrintStringReader::logRemaining()
+{
+    logDetail(QStringLiteral("Cadena restante: ") + logTextAtMost(m_rest, kRemainingShown));
 }
 
 void PrintStringReader::readTicket(TicketLines &ticket)

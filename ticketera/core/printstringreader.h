@@ -16,6 +16,11 @@ public:
     // Far above any ticket: a job whose lines hold more text (repeats of the last field
     // included) is refused before anything is printed.
     static constexpr qint64 kMaxTextPerJob = 1048576;
+    // The log turns over at 1 MiB: the detail lines of one job's reading share this many bytes,
+    // so that not even the largest job turns its own start out of the log.
+    static constexpr qint64 kDetailLogBudget = 256 * 1024;
+    // Characters of what is left of the string shown after each line and ticket.
+    static constexpr qsizetype kRemainingShown = 80;
 
     explicit PrintStringReader(QString printString);
 
@@ -28,6 +33,10 @@ public:
     void readTicket(TicketLines &ticket);
 
     const QString &remaining() const { return m_rest; }
+    // A detail line of this job's reading, while the job's budget lasts.
+    void logDetail(const QString &message);
+    // "Cadena restante:" and the start of what is left of the string.
+    void logRemaining();
     int countLineasBefore() const { return m_countBefore; }
     int countLineasAfter() const { return m_countAfter; }
 
@@ -51,6 +60,7 @@ private:
     // its text instead of copying it again.
     std::optional<Line> m_repeat;
     bool m_quiet = false; // reading ahead to measure the job: nothing is logged
+    qint64 m_detailLogged = 0;
     PrintHeader m_header;
     int m_countBefore = 0;
     int m_countAfter = 0;

@@ -231,13 +231,13 @@ TFrmPrincipal::Outcome TFrmPrincipal::FormCreate()
             reader.readTicket(ticket);
             imprimirTicket();
             ticket = TicketLines();
-            logGeneral(QStringLiteral("Cadena restante: ") + logTextAtMost(reader.remaining()));
-            logGeneral(QStringLiteral("countLineasBefore: %1 LinesAfterBarcode: %2")
-                           .arg(reader.countLineasBefore())
-                           .arg(header.LinesBeforeBarcode));
-            logGeneral(QStringLiteral("countLineasAfter: %1 LinesAfterBarcode: %2")
-                           .arg(reader.countLineasAfter())
-                           .arg(header.LinesAfterBarcode));
+            reader.logRemaining();
+            reader.logDetail(QStringLiteral("countLineasBefore: %1 LinesAfterBarcode: %2")
+                                 .arg(reader.countLineasBefore())
+                                 .arg(header.LinesBeforeBarcode));
+            reader.logDetail(QStringLiteral("countLineasAfter: %1 LinesAfterBarcode: %2")
+                                 .arg(reader.countLineasAfter())
+                                 .arg(header.LinesAfterBarcode));
         }
         return Outcome::Ended;
     } catch (const std::exception &e) {
