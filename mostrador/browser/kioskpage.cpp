@@ -165,9 +165,8 @@ KioskPage::KioskPage(QWebEngineProfile &profile, PrintLinkLauncher launcher, Mos
     // A link the application opens from a script, after a server's answer say, comes with no
     // click: it must reach acceptNavigationRequest all the same.
     settings()->setUnknownUrlSchemePolicy(QWebEngineSettings::AllowAllUnknownUrlSchemes);
-    // Where the login's redirects took the page is the application's other origin.
-    // A login that ended anywhere but on a page (refused, stopped, answered with no content) leaves
-    // only the login's own origin.
+    // Where the login's redirects took the page is the application's other origin, once a page
+    // loaded there: a login that ended otherwise (refused, stopped, no content) leaves only its own.
     connect(this, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo &info) {
         if (!m_followingLogin || info.status() == QWebEngineLoadingInfo::LoadStartedStatus ||
             info.url().scheme() == u"about")
