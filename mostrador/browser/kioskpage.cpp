@@ -5,28 +5,41 @@
 
 #include <QFile>
 #include <QWebEngineLoadingInfo>
+#include <QWebEngineNewWindowRequest>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 
 namespace {
 
-// The channel and the watchers live in a world of their own, out of the page's scripts' reach.
-// In the main frame, a click on a "ZVR:" link that the page has not handled itself is answered
+// The channel and the watcher live in a world of their own, out of the page's scripts' reach.
+// A click on a "ZVR:" link of the main document that the page has not handled itself is answered
 // with the href's text, before any URL parser rewrites it; the watcher leaves out only what every
-// browser's parser drops (blanks around the text, tabs and line breaks in it). The channel reaches
-// the main frame only: in a frame, such a click is stopped before the page sees it (it could aim
-// the link at the whole page) and reported to the main frame's watcher.
+// browser's parser drops (blanks around the text, tabs and line breaks in it). The link is the
+// innermost one on the click's path, inside shadow roots and SVG too.
+//
+// The browser does not say which frame started a navigation of the whole page. It fires
+// "navigate" in the main document only for the navigations that a document of its origin starts
+// (its scripts, its links, frames of its origin); a frame of another origin, or a frame without a
+// URL that one wrote, starts none that it sees. The watcher keeps those to print links for the
+// question of acceptNavigationRequest. A script navigation to the link that the clerk's click
+// just handed over is that click's job.
 const char kLinkText[] = R"(
 function zvrLinkText(event) {
-    var link = event.target;
-    while (link && !(link.localName === 'a' || link.localName === 'area'))
-        link = link.parentNode;
-    var href = link && link.getAttribute('href');
-    if (href === null || href === undefined)
-        return null;
-    var text = href.replace(/^[\u0000-\u0020]+|[\u0000-\u0020]+$/g, '').replace(/[\t\n\r]/g, '');
-    return /^zvr:/i.test(text) ? text : null;
+    var path = event.composedPath();
+    for (var i = 0; i < path.length; ++i) {
+        var link = path[i];
+        if (link.localName !== 'a' && link.localName !== 'area')
+            continue;
+        var href = link.getAttribute('href');
+        if (href === null)
+            href = link.getAttributeNS('http://www.w3.org/1999/xlink', 'href');
+        if (href === null)
+            return null;
+        var text = href.replace(/^[\u0000-\u0020]+|[\u0000-\u0020]+$/g, '').replace(/[\t\n\r]/g, '');
+        return /^zvr:/i.test(text) ? text : null;
+    }
+    return null;
 }
 )";
 
@@ -43,33 +56,57 @@ const char kMainFrameWatcher[] = R"(
         bridge = channel.objects.enlaces;
         waiting.splice(0).forEach(function (call) { call(bridge); });
     });
+    var own = [], clicking = null, handed = null;
+    window.zvrNavegacionesPropias = function () { return own.splice(0); };
+    navigation.addEventListener('navigate', function (event) {
+        var url = event.destination.url;
+        if (!/^zvr:/i.test(url))
+            return;
+        var seen = {url: url, mismoClic: false};
+        own.push(seen);
+        if (clicking)
+            clicking.push(seen);
+        else if (handed && handed.url === url && performance.now() - handed.at < 2000) {
+            seen.mismoClic = true;
+            handed = null;
+        }
+    });
+    window.addEventListener('click', function () {
+        clicking = [];
+        setTimeout(function () { clicking = null; });
+    }, true);
     window.addEventListener('click', function (event) {
+        var during = clicking || [];
+        clicking = null;
         var text = event.defaultPrevented ? null : zvrLinkText(event);
         if (text === null)
             return;
         event.preventDefault();
+        var url;
+        try { url = new URL(text).href; } catch (e) { url = text; }
+        var same = during.filter(function (seen) { return seen.url === url; })[0];
+        if (same)
+            same.mismoClic = true;
+        else
+            handed = {url: url, at: performance.now()};
         var byUser = event.isTrusted;
         send(function (b) { b.abrir(text, byUser); });
-    });
-    window.addEventListener('message', function (event) {
-        var data = event.data;
-        if (event.source !== window && data && typeof data.zvrEnlaceDeMarco === 'string')
-            send(function (b) { b.desdeMarco(data.zvrEnlaceDeMarco); });
     });
 })();
 )";
 
-const char kFrameWatcher[] = R"(
+// In the page's own world: a print link that the application opens in a new window is a
+// navigation of the page, which the watcher sees. Frames of other origins cannot reach it.
+const char kWindowOpen[] = R"(
 (function () {
-    if (window.top === window)
-        return;
-    window.addEventListener('click', function (event) {
-        var text = zvrLinkText(event);
-        if (text === null)
-            return;
-        event.preventDefault();
-        window.top.postMessage({zvrEnlaceDeMarco: text}, '*');
-    }, true);
+    var open = window.open;
+    window.open = function (url) {
+        if (/^[\u0000-\u0020]*zvr:/i.test(String(url))) {
+            location.href = url;
+            return null;
+        }
+        return open.apply(this, arguments);
+    };
 })();
 )";
 
@@ -83,13 +120,13 @@ QString mainFrameWatcherSource()
            QString::fromUtf8(kMainFrameWatcher);
 }
 
-QWebEngineScript watcher(const QString &name, const QString &source, bool subFrames)
+QWebEngineScript mainFrameScript(const QString &name, const QString &source, quint32 world)
 {
     QWebEngineScript script;
     script.setName(name);
     script.setInjectionPoint(QWebEngineScript::DocumentCreation);
-    script.setWorldId(kWatcherWorld);
-    script.setRunsOnSubFrames(subFrames);
+    script.setWorldId(world);
+    script.setRunsOnSubFrames(false);
     script.setSourceCode(source);
     return script;
 }
@@ -122,20 +159,23 @@ KioskPage::KioskPage(QWebEngineProfile &profile, PrintLinkLauncher launcher, Mos
 {
     m_channel.registerObject(QStringLiteral("enlaces"), &m_bridge);
     setWebChannel(&m_channel, kWatcherWorld);
-    scripts().insert(watcher(QStringLiteral("enlaces-zvr"), mainFrameWatcherSource(), false));
-    scripts().insert(watcher(QStringLiteral("enlaces-zvr-marcos"),
-                             QString::fromUtf8(kLinkText) + QString::fromUtf8(kFrameWatcher), true));
+    scripts().insert(mainFrameScript(QStringLiteral("enlaces-zvr"), mainFrameWatcherSource(), kWatcherWorld));
+    scripts().insert(mainFrameScript(QStringLiteral("enlaces-zvr-ventanas"), QString::fromUtf8(kWindowOpen),
+                                     QWebEngineScript::MainWorld));
     // A link the application opens from a script, after a server's answer say, comes with no
     // click: it must reach acceptNavigationRequest all the same.
     settings()->setUnknownUrlSchemePolicy(QWebEngineSettings::AllowAllUnknownUrlSchemes);
-    // Where the login's redirects took the page is the application's other origin.
+    // Where the login's redirects took the page is the application's other origin, once a page
+    // loaded there: a login that ended otherwise (refused, stopped, no content) leaves only its own.
     connect(this, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo &info) {
         if (!m_followingLogin || info.status() == QWebEngineLoadingInfo::LoadStartedStatus ||
             info.url().scheme() == u"about")
             return;
         m_followingLogin = false;
-        m_trustedOrigins << originOf(info.url());
+        if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus)
+            m_trustedOrigins << originOf(info.url());
     });
+    connect(this, &QWebEnginePage::newWindowRequested, this, &KioskPage::openNewWindow);
 }
 
 KioskPage::~KioskPage()
@@ -153,9 +193,12 @@ void KioskPage::trustPrintLinksFrom(const QUrl &url)
 bool KioskPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
 {
     if (printlink::isPrintLink(url)) {
-        // The page's own navigation, a script's: the main frame's clicks never get here (the
-        // watcher takes them), nor do the links of frames; a frame's script does.
-        handOver(printlink::textOf(url), isMainFrame ? Source::PagesScript : Source::OtherFrame);
+        // The watcher takes the main document's clicks; what gets here is a script's, or a link
+        // of a frame. The watcher saw the navigation before the browser asks about it.
+        if (isMainFrame)
+            askWhoStarted(url);
+        else
+            handOver(printlink::textOf(url), Source::OtherFrame);
         return false;
     }
     // The policy above would let every other scheme start a program of the desktop (mail, a
@@ -165,6 +208,46 @@ bool KioskPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bo
         return false;
     }
     return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+}
+
+void KioskPage::askWhoStarted(const QUrl &url)
+{
+    runJavaScript(QStringLiteral("typeof zvrNavegacionesPropias === 'function' ? zvrNavegacionesPropias() : []"),
+                  kWatcherWorld, [this, alive = std::weak_ptr<int>(m_alive), url](const QVariant &reported) {
+                      if (alive.expired())
+                          return;
+                      m_navigations.add(reported.toList());
+                      switch (m_navigations.take(url)) {
+                      case MainFrameNavigations::Started::ByTheDocument:
+                          handOver(printlink::textOf(url), Source::PagesScript);
+                          break;
+                      case MainFrameNavigations::Started::ByAClick:
+                          m_logSwitches.logGeneral(QStringLiteral("Enlace ZVR del mismo clic, ya entregado: ") +
+                                                   logText(printlink::textOf(url)));
+                          break;
+                      case MainFrameNavigations::Started::Elsewhere:
+                          handOver(printlink::textOf(url), Source::OtherFrame);
+                          break;
+                      }
+                  });
+}
+
+void KioskPage::openNewWindow(QWebEngineNewWindowRequest &request)
+{
+    // The application's own print links in a new window became navigations of the page.
+    const QUrl url = request.requestedUrl();
+    if (printlink::isPrintLink(url)) {
+        handOver(printlink::textOf(url), Source::OtherFrame);
+        return;
+    }
+    // The kiosk has one view: a page that the clerk asked for is shown there.
+    const QString scheme = url.scheme().toLower();
+    if (request.isUserInitiated() && (scheme == u"http" || scheme == u"https")) {
+        load(url);
+        return;
+    }
+    logFailure(QStringLiteral("Ventana nueva rechazada, el kiosco tiene una sola vista: "),
+               url.toString(QUrl::FullyEncoded));
 }
 
 bool KioskPage::showsTheApplication() const

@@ -1,16 +1,22 @@
 #pragma once
 
+#include "mainframenavigations.h"
 #include "mostradorlogswitches.h"
 #include "printlinkbridge.h"
 
 #include <QWebChannel>
 #include <QWebEnginePage>
 #include <functional>
+#include <memory>
+
+class QWebEngineNewWindowRequest;
 
 // The kiosk's page: the sales application's "ZVR:" links go to the desktop's handler for the
 // scheme with the text the page wrote. A clerk's click on such a link in the main frame prints;
-// a link opened any other way prints only while the main frame shows a page of the application
-// (the login URL's origin, or the one its redirects ended at). No other scheme leaves the browser.
+// a link opened any other way prints only when the main document opened it while it shows a page
+// of the application (the login URL's origin, or the one its redirects ended at on a page). A
+// frame of another origin never prints. No other scheme leaves the browser, and no second window
+// opens.
 class KioskPage : public QWebEnginePage {
 public:
     // Hands a print link to the desktop; false when nothing could be started.
@@ -29,6 +35,8 @@ protected:
 private:
     using Source = PrintLinkBridge::Source;
 
+    void askWhoStarted(const QUrl &url);
+    void openNewWindow(QWebEngineNewWindowRequest &request);
     void handOver(const QString &text, Source source);
     bool showsTheApplication() const;
     void logFailure(const QString &reason, const QString &text) const;
@@ -37,6 +45,9 @@ private:
     MostradorLogSwitches m_logSwitches;
     QStringList m_trustedOrigins;
     bool m_followingLogin = false;
+    MainFrameNavigations m_navigations;
     PrintLinkBridge m_bridge;
     QWebChannel m_channel;
+    // The browser's answers to the page's questions may come after the page is gone.
+    std::shared_ptr<int> m_alive = std::make_shared<int>();
 };

@@ -10,7 +10,3 @@ void PrintLinkBridge::abrir(const QString &text, bool byUser)
     m_receiver(text, byUser ? Source::ClerksClick : Source::PagesScript);
 }
 
-void PrintLinkBridge::desdeMarco(const QString &text)
-{
-    m_receiver(text, Source::OtherFrame);
-}

@@ -11,7 +11,7 @@ public:
     enum class Source {
         ClerksClick, // a person's click (or key) on a link of the main frame
         PagesScript, // a script of the main frame: its click(), or a navigation it started
-        OtherFrame,  // a link or a script of a frame inside the page
+        OtherFrame,  // a link or a script of a frame inside the page, or a new window
     };
     using Receiver = std::function<void(const QString &text, Source source)>;
 
@@ -19,8 +19,6 @@ public:
 
     // A click on a link of the main frame; `byUser`: a person's, not a script's click().
     Q_INVOKABLE void abrir(const QString &text, bool byUser);
-    // A click on a link of a frame, stopped there.
-    Q_INVOKABLE void desdeMarco(const QString &text);
 
 private:
     Receiver m_receiver;
