@@ -272,6 +272,13 @@ repository() { # repository KEY DIR PACKAGE...: a flat repository signed with KE
   rm -rf "$2"
   bash scripts/apt-repository.sh "$2" "$1" "${@:3}"
 }
+renumbered() { # renumbered DEB VERSION [PREINST]: DEB as another version, with a preinst when given
+  rm -rf "$keys/renumbered"
+  dpkg-deb -R "$1" "$keys/renumbered"
+  sed -i "s/^Version: .*/Version: $2/" "$keys/renumbered/DEBIAN/control"
+  [ -z "${3:-}" ] || install -m 755 "$3" "$keys/renumbered/DEBIAN/preinst"
+  dpkg-deb --build "$keys/renumbered" "$keys/zelvora_$2.deb" >/dev/null
+}
 # Besides 1.1: 0.9 (1.0 renumbered) and a package of another name, for a repository with nothing newer.
 renumbered "$deb" 0.9.0
 rm -rf "$keys/other-name"
@@ -282,13 +289,6 @@ dpkg-deb --build --root-owner-group "$keys/other-name" "$keys/zelvora-extra.deb"
 repository "Someone else" "$keys/other" "$upgrade"
 repository "Zelvora package test" "$keys/nothing-newer" "$keys/zelvora_0.9.0.deb" "$keys/zelvora-extra.deb"
 ZELVORA_REPOSITORY_DATE="20 days ago" repository "Zelvora package test" "$keys/expired" "$upgrade"
-renumbered() { # renumbered DEB VERSION [PREINST]: DEB as another version, with a preinst when given
-  rm -rf "$keys/renumbered"
-  dpkg-deb -R "$1" "$keys/renumbered"
-  sed -i "s/^Version: .*/Version: $2/" "$keys/renumbered/DEBIAN/control"
-  [ -z "${3:-}" ] || install -m 755 "$3" "$keys/renumbered/DEBIAN/preinst"
-  dpkg-deb --build "$keys/renumbered" "$keys/zelvora_$2.deb" >/dev/null
-}
 
 server_pid=
 serve() { # serve DIR: the local central server of 1.1 with DIR as its repository; sets $port
