@@ -1,5 +1,6 @@
 #include "callerstate.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -31,7 +32,13 @@ void resetLimits()
     };
     for (const auto &limit : limits) {
         const struct rlimit value{limit.soft, limit.hard};
-        setrlimit(limit.resource, &value);
+        struct rlimit current;
+        // Without CAP_SYS_RESOURCE (a container's root) a lowered hard limit stays: the soft
+        // one goes as high as it allows.
+        if (setrlimit(limit.resource, &value) != 0 && getrlimit(limit.resource, &current) == 0) {
+            current.rlim_cur = std::min(limit.soft, current.rlim_max);
+            setrlimit(limit.resource, &current);
+        }
     }
     setpriority(PRIO_PROCESS, 0, 0);
 }
