@@ -54,13 +54,20 @@ function(zelvora_polkit_policy dir)
   message(STATUS "Installing: ${file}")
 endfunction()
 
-# The kiosk session's systemd unit, which runs the programs of the installation directory.
-function(zelvora_kiosk_unit dir)
+# A systemd unit of the package from its template in this directory, which runs the programs of
+# the installation directory; written into `dir` (under DESTDIR).
+function(zelvora_systemd_unit template dir)
   zelvora_installation_dir(DIR)
   if(DIR MATCHES "[ \t\n%\\]")
-    message(FATAL_ERROR "The kiosk session's unit cannot name a path with a blank, % or a backslash: ${DIR}")
+    message(FATAL_ERROR "A systemd unit cannot name a path with a blank, % or a backslash: ${DIR}")
   endif()
-  set(file "$ENV{DESTDIR}${dir}/zelvora-kiosk@.service")
-  configure_file(${ZELVORA_PACKAGING_DIR}/kiosk/zelvora-kiosk@.service.in "${file}" @ONLY)
+  get_filename_component(name "${template}" NAME_WLE)
+  set(file "$ENV{DESTDIR}${dir}/${name}")
+  configure_file(${ZELVORA_PACKAGING_DIR}/${template} "${file}" @ONLY)
   message(STATUS "Installing: ${file}")
+endfunction()
+
+# The kiosk session's systemd unit.
+function(zelvora_kiosk_unit dir)
+  zelvora_systemd_unit(kiosk/zelvora-kiosk@.service.in "${dir}")
 endfunction()

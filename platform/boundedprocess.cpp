@@ -1,5 +1,7 @@
 #include "boundedprocess.h"
 
+#include "callerstate.h"
+
 #include <QProcess>
 #include <csignal>
 #include <unistd.h>
@@ -26,7 +28,10 @@ BoundedRun runBounded(const QString &program, const QStringList &arguments, std:
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.setInputChannelMode(QProcess::ManagedInputChannel);
     // Its own group, so that the bound reaches what it started too (apt's download methods, dpkg).
-    process.setChildProcessModifier([] { ::setsid(); });
+    process.setChildProcessModifier([] {
+        ::setsid();
+        defaultSignals();
+    });
     process.start(program, arguments);
     if (!process.waitForStarted()) {
         run.output = process.errorString().toLocal8Bit();
@@ -34,7 +39,7 @@ BoundedRun runBounded(const QString &program, const QStringList &arguments, std:
     }
     run.started = true;
     process.closeWriteChannel();
-    if (!process.waitForFinished(int(bound.count()))) {
+    if (!process.waitForFinished(bound == kNoBound ? -1 : int(bound.count()))) {
         run.timedOut = true;
         signalGroup(process, SIGTERM);
         if (!process.waitForFinished(kGraceMs)) {

@@ -15,8 +15,12 @@ struct BoundedRun {
     QByteArray output;     // standard output and error as they came
 };
 
-// Runs `program` in a process group of its own and waits for it at most `bound`. Past the bound
-// the whole group (the program and whatever it started) is asked to end, and killed 5 s later.
+// No bound: the program runs to its own end.
+constexpr std::chrono::milliseconds kNoBound = std::chrono::milliseconds::max();
+
+// Runs `program` in a session of its own, with every signal at its default action and none
+// blocked whatever the caller's, and waits for it at most `bound`. Past the bound the whole group
+// (the program and whatever it started) is asked to end, and killed 5 s later.
 BoundedRun runBounded(const QString &program, const QStringList &arguments, std::chrono::milliseconds bound);
 
 } // namespace platform

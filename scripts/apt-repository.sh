@@ -3,6 +3,9 @@
 # index Packages (and Packages.gz) and Release, signed with KEY from gpg's keyring ($GNUPGHOME) as
 # InRelease and Release.gpg. The central server offers it at /VANTO/apt/ (the local one with
 # --apt-repository DIR); the packages built with -DZELVORA_ARCHIVE_KEYRING=<KEY's public key> trust it.
+# The index is valid for 14 days from its Date: apt refuses it afterwards, so a repository must be
+# signed again at least every two weeks, and an old index cannot be served for longer.
+# ZELVORA_REPOSITORY_DATE (any date(1) text, e.g. "20 days ago") dates it otherwise than now (tests).
 #   scripts/apt-repository.sh DIR KEY PACKAGE.deb...
 set -euo pipefail
 if [ $# -lt 3 ]; then
@@ -11,6 +14,8 @@ if [ $# -lt 3 ]; then
 fi
 dir=$1 key=$2
 shift 2
+date=$(date -u -d "${ZELVORA_REPOSITORY_DATE:-now}" +%s)
+release_date() { LC_ALL=C date -u -d "@$1" '+%a, %d %b %Y %H:%M:%S UTC'; }
 mkdir -p "$dir"
 cp -- "$@" "$dir/"
 cd "$dir"
@@ -19,7 +24,8 @@ gzip -9nc Packages >Packages.gz
 {
   echo "Origin: Zelvora"
   echo "Label: Zelvora"
-  echo "Date: $(LC_ALL=C date -u '+%a, %d %b %Y %H:%M:%S UTC')"
+  echo "Date: $(release_date "$date")"
+  echo "Valid-Until: $(release_date $((date + 14 * 24 * 3600)))"
   echo "SHA256:"
   for index in Packages Packages.gz; do
     echo " $(sha256sum "$index" | cut -d' ' -f1) $(stat -c %s "$index") $index"

@@ -59,6 +59,7 @@ check() { # check DESCRIPTION COMMAND...: one line per check, counted
   fi
 }
 
+mkdir -p build
 tarball=$PWD/build/debootstrap-bookworm.tgz
 mirror=http://deb.debian.org/debian
 if [ ! -f "$tarball" ]; then
@@ -158,9 +159,19 @@ policy=$root/usr/share/polkit-1/actions/com.zelvora.terminal.policy
 check "the polkit policy is well-formed XML" python3 -c "import sys, xml.dom.minidom as m; m.parse(sys.argv[1])" "$policy"
 check "pkexec may start Configuracion, keeping the display" grep -q \
   "<annotate key=\"org.freedesktop.policykit.exec.path\">$dir/Configuracion</annotate>" "$policy"
-check "the actions keep the display" test "$(grep -c 'exec.allow_gui">true<' "$policy")" = 2
+check "Configuracion's action keeps the display, the Updater's does not" sh -c \
+  "[ \"\$(grep -c 'exec.allow_gui' '$policy')\" = 1 ] && grep -A1 'exec.path\">$dir/Configuracion<' '$policy' | grep -q allow_gui"
 check "the actions ask for an administrator's password every time" \
   test "$(grep -c '>auth_admin<' "$policy")" = 6
+
+# The upgrade's system service: run on request only, outside any session, umask 022.
+updater_unit=$root/lib/systemd/system/zelvora-updater.service
+check "the upgrade's unit runs the Updater once, umask 022, its stop reaching the Updater alone" sh -c \
+  "grep -qx 'ExecStart=$dir/Updater' '$updater_unit' && grep -qx 'Type=oneshot' '$updater_unit' &&
+   grep -qx 'UMask=0022' '$updater_unit' && grep -qx 'KillMode=mixed' '$updater_unit'"
+if command -v systemd-analyze >/dev/null; then
+  check "systemd finds the upgrade's unit sound" systemd-analyze verify --root="$root" zelvora-updater.service
+fi
 
 # The kiosk session: its files are there, and nothing of it is enabled until the question is answered.
 unit=$root/lib/systemd/system/zelvora-kiosk@.service
@@ -261,18 +272,23 @@ repository() { # repository KEY DIR PACKAGE...: a flat repository signed with KE
   rm -rf "$2"
   bash scripts/apt-repository.sh "$2" "$1" "${@:3}"
 }
+renumbered() { # renumbered DEB VERSION [PREINST]: DEB as another version, with a preinst when given
+  rm -rf "$keys/renumbered"
+  dpkg-deb -R "$1" "$keys/renumbered"
+  sed -i "s/^Version: .*/Version: $2/" "$keys/renumbered/DEBIAN/control"
+  [ -z "${3:-}" ] || install -m 755 "$3" "$keys/renumbered/DEBIAN/preinst"
+  dpkg-deb --build "$keys/renumbered" "$keys/zelvora_$2.deb" >/dev/null
+}
 # Besides 1.1: 0.9 (1.0 renumbered) and a package of another name, for a repository with nothing newer.
-rm -rf "$keys/older" "$keys/other-name"
-dpkg-deb -R "$deb" "$keys/older"
-sed -i 's/^Version: .*/Version: 0.9.0/' "$keys/older/DEBIAN/control"
-dpkg-deb --build "$keys/older" "$keys/zelvora_0.9.0.deb" >/dev/null
+renumbered "$deb" 0.9.0
+rm -rf "$keys/other-name"
 mkdir -p "$keys/other-name/DEBIAN"
 printf '%s\n' 'Package: zelvora-extra' 'Version: 2.0.0' 'Architecture: all' 'Maintainer: Nobody <nobody@zelvora.invalid>' \
   'Description: not the terminal' >"$keys/other-name/DEBIAN/control"
 dpkg-deb --build --root-owner-group "$keys/other-name" "$keys/zelvora-extra.deb" >/dev/null
-repository "Zelvora package test" "$keys/trusted" "$upgrade"
 repository "Someone else" "$keys/other" "$upgrade"
 repository "Zelvora package test" "$keys/nothing-newer" "$keys/zelvora_0.9.0.deb" "$keys/zelvora-extra.deb"
+ZELVORA_REPOSITORY_DATE="20 days ago" repository "Zelvora package test" "$keys/expired" "$upgrade"
 
 server_pid=
 serve() { # serve DIR: the local central server of 1.1 with DIR as its repository; sets $port
@@ -289,11 +305,20 @@ store_address() {
   sed -i '/^\[CONNECTION\]/,$d' "$root$dir/Ticketera.ini"
   printf '[CONNECTION]\r\nIP_CONFIG=%s\r\n' "$cipher" >>"$root$dir/Ticketera.ini"
 }
-update_from() { # update_from DIR: the Updater as root, with pkexec's bare environment; sets $updater_status
+log=$root$work/Updater.log
+# The unit's program as root, with pkexec's bare environment, after the shell commands SETUP (the
+# caller's umask and limits); without systemd in the root it runs the upgrade itself. $log holds
+# this run's lines alone.
+updater() { # updater [SETUP]: sets $updater_status
+  rm -f "$log"
+  updater_status=0
+  in_root env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin sh -c "${1:-:}; exec $dir/Updater" >/dev/null 2>&1 ||
+    updater_status=$?
+}
+update_from() { # update_from DIR [SETUP]: one run of the Updater with DIR as the server's repository
   serve "$1"
   store_address "$port"
-  updater_status=0
-  in_root env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin /opt/zelvora/Updater >/dev/null 2>&1 || updater_status=$?
+  updater "${2:-}"
   kill "$server_pid"
 }
 version() { in_root dpkg-query -W -f='${Version}' zelvora; }
@@ -303,9 +328,8 @@ in_root dpkg-query -W >"$root.packages"
 apt_state >"$root.apt"
 same_packages() { in_root dpkg-query -W | cmp -s - "$root.packages"; }
 same_apt_state() { apt_state | cmp -s - "$root.apt"; }
-log=$root$work/Updater.log
 
-serve "$keys/trusted"
+serve "$keys/other"
 check "the server's version page names 1.1" test "$(curl -s -d "" "http://127.0.0.1:$port/VANTO/mostradorVersion.htm")" = 1.1
 kill "$server_pid"
 
@@ -317,23 +341,75 @@ check "  and nothing changed: 1.0 still installed" test "$(version)" = 1.0.0
 check "  nor any other package" same_packages
 check "  nor apt's sources, lists or settings" same_apt_state
 
-update_from "$keys/nothing-newer"
+serve "$keys/nothing-newer"
+store_address "$port"
+updater
 check "a repository of an older zelvora and another package: the Updater fails" test "$updater_status" != 0
 check "  and says why in its log" \
   grep -q "ERROR. El repositorio no tiene una version de zelvora mas nueva que la instalada: 1.0.0" "$log"
 check "  and nothing changed: 1.0 still installed" test "$(version)" = 1.0.0
 check "  nor any other package, the other name's included" same_packages
+updater
+kill "$server_pid"
+check "  the next start within the hour fetches nothing and says why" sh -c \
+  "grep -q '^.*No se descarga de nuevo: el intento anterior con este repositorio' '$log' &&
+   ! grep -q 'Paso de la actualizacion: apt-get' '$log'"
 
+update_from "$keys/expired"
+check "an index past its Valid-Until: the Updater fails with apt's line" sh -c \
+  "[ '$updater_status' != 0 ] && grep -q 'apt-get: E: Release file for .* is expired' '$log'"
+check "  1.0 still installed" test "$(version)" = 1.0.0
+
+# The caller's umask and a file size limit that dpkg's files exceed reach nothing the Updater does
+# (the soft limit: a root without CAP_SYS_RESOURCE, as in a container, cannot raise a hard one).
+repository "Zelvora package test" "$keys/trusted" "$upgrade"
+touch "$root/tmp/before-upgrade"
 start=$(date +%s%N)
-update_from "$keys/trusted"
+update_from "$keys/trusted" "umask 000; ulimit -S -f 64"
 update_ms=$((($(date +%s%N) - start) / 1000000))
-check "a repository signed with the package's key: the Updater ends with 0" test "$updater_status" = 0
+check "a repository signed with the package's key: the Updater ends with 0 (umask 000, ulimit -S -f 64)" \
+  test "$updater_status" = 0
 check "  1.1 is installed" test "$(version)" = 1.1.0
 check "  its log says so" grep -q "Fin de la actualizacion. OK." "$log"
 cp "$log" build/package-test-updater.log
 check "  apt's sources, lists and settings are untouched" same_apt_state
-check "  the run's own apt directory is gone" sh -c "! ls -d '$root'/var/tmp/zelvora-updater-* 2>/dev/null"
+check "  the Updater's own directory is root's, 755" mode_is "root:root 755" /var/lib/zelvora-updater
+written=$(in_root find / -xdev \( -path /proc -o -path /dev -o -path /sys -o -path /run -o -path /tmp -o -path "$work" \) \
+  -prune -o -cnewer /tmp/before-upgrade -perm /022 ! -type l ! -path "$dir/Ticketera.ini" ! -path "$dir/logo.bmp" -print)
+check "  everything it wrote is root's alone to change (644, 755)" test -z "$written"
+[ -z "$written" ] || printf '     %s\n' $written
 check "  the programs are still root's alone" mode_is "root:root 755" "$dir/Updater"
+
+ZELVORA_REPOSITORY_DATE="2 days ago" repository "Zelvora package test" "$keys/older" "$upgrade"
+update_from "$keys/older"
+check "an index older than the last accepted, from another address: refused with its line" sh -c \
+  "[ '$updater_status' != 0 ] && grep -q 'ERROR. El indice del repositorio es anterior al ultimo aceptado' '$log'"
+check "  1.1 still installed" test "$(version)" = 1.1.0
+
+# A power cut while dpkg unpacks 1.2: dpkg, apt-get and the Updater killed at once by 1.2's preinst.
+cat >"$keys/power-cut.preinst" <<'SH'
+#!/bin/sh
+if [ -e /tmp/power-cut ]; then
+  rm -f /tmp/power-cut
+  apt=$(cut -d' ' -f4 /proc/$PPID/stat)
+  updater=$(cut -d' ' -f4 /proc/$apt/stat)
+  [ "$(cat /proc/$apt/comm)" = apt-get ] && [ "$(cat /proc/$updater/comm)" = Updater ] && kill -9 "$updater" "$apt" "$PPID"
+fi
+exit 0
+SH
+renumbered "$upgrade" 1.2.0 "$keys/power-cut.preinst"
+repository "Zelvora package test" "$keys/power-cut" "$keys/zelvora_1.2.0.deb"
+serve "$keys/power-cut"
+store_address "$port"
+: >"$root/tmp/power-cut"
+updater
+check "a power cut while dpkg unpacks: the Updater is gone and dpkg left interrupted" sh -c \
+  "[ '$updater_status' = 137 ] && [ ! -e '$root/tmp/power-cut' ] && ! chroot '$root' apt-get -q check"
+updater
+kill "$server_pid"
+check "  the next run repairs it and upgrades: 1.2 installed" sh -c \
+  "[ '$updater_status' = 0 ] && [ \"\$(chroot '$root' dpkg-query -W -f='\${db:Status-Status} \${Version}' zelvora)\" = 'installed 1.2.0' ]"
+check "  and dpkg is whole again" test -z "$(in_root dpkg --audit)"
 
 echo "== apt-get remove zelvora"
 start=$(date +%s%N)

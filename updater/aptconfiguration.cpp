@@ -1,7 +1,10 @@
 #include "aptconfiguration.h"
 
+#include "atomicwrite.h"
+
 #include <QDir>
 #include <QFile>
+#include <QLocale>
 
 namespace {
 
@@ -10,9 +13,19 @@ const QString kSourceParts = QStringLiteral("sources.list.d");
 const QString kLists = QStringLiteral("lists");
 const QString kCache = QStringLiteral("cache");
 
+// How long apt takes an index as valid at most, whatever its Valid-Until says: the 14 days the
+// repository script gives it.
+const QString kMaxValidSeconds = QString::number(14 * 24 * 3600);
+
 QStringList option(const QString &name, const QString &value)
 {
     return {QStringLiteral("-o"), name + u'=' + value};
+}
+
+// dpkg's own answer for a changed configuration file: ours are never changed by hand.
+QStringList keptConfiguration()
+{
+    return {QStringLiteral("--force-confdef"), QStringLiteral("--force-confold")};
 }
 
 } // namespace
@@ -35,15 +48,40 @@ QString AptConfiguration::sourcesLine() const
 
 bool AptConfiguration::prepare() const
 {
+    // Root's alone to change, readable by apt's unprivileged downloader (which owns the partial
+    // directories apt makes in it).
+    const QFileDevice::Permissions rwxr_xr_x = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                               QFileDevice::ExeOwner | QFileDevice::ReadGroup |
+                                               QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
     const QDir dir(m_directory);
-    for (const QString &sub : {kSourceParts, kLists + QStringLiteral("/partial"),
-                               kCache + QStringLiteral("/archives/partial")}) {
-        if (!dir.mkpath(sub))
+    for (const QString &sub : {QStringLiteral("."), kSourceParts, kLists, kCache, kCache + QStringLiteral("/archives")}) {
+        if (!dir.mkpath(sub) || !QFile::setPermissions(dir.filePath(sub), rwxr_xr_x))
             return false;
     }
-    QFile sources(path(kSourcesFile));
-    return sources.open(QIODevice::WriteOnly | QIODevice::NewOnly) &&
-           sources.write((sourcesLine() + u'\n').toUtf8()) > 0 && sources.flush();
+    return platform::writeFileAtomically(path(kSourcesFile), (sourcesLine() + u'\n').toUtf8());
+}
+
+std::optional<QDateTime> AptConfiguration::indexDate() const
+{
+    // apt keeps the lists of the one source it was given alone.
+    const QStringList releases = QDir(path(kLists)).entryList({QStringLiteral("*_InRelease")}, QDir::Files);
+    if (releases.size() != 1)
+        return std::nullopt;
+    QFile release(path(kLists) + u'/' + releases.front());
+    if (!release.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    for (const QByteArray &line : release.readAll().split('\n')) {
+        if (line.startsWith("-----BEGIN PGP SIGNATURE"))
+            break;
+        // "Date: Wed, 09 Dec 2026 23:29:16 UTC", always in UTC.
+        if (!line.startsWith("Date: ") || !(line.trimmed().endsWith(" UTC") || line.trimmed().endsWith(" +0000")))
+            continue;
+        const QString text = QString::fromLatin1(line.mid(6).trimmed()).section(u' ', 0, -2);
+        QDateTime date = QLocale::c().toDateTime(text, QStringLiteral("ddd, d MMM yyyy HH:mm:ss"));
+        date.setTimeSpec(Qt::UTC);
+        return date.isValid() ? std::optional(date) : std::nullopt;
+    }
+    return std::nullopt;
 }
 
 QStringList AptConfiguration::commonArguments() const
@@ -58,6 +96,10 @@ QStringList AptConfiguration::commonArguments() const
               << option(QStringLiteral("Acquire::AllowInsecureRepositories"), QStringLiteral("false"))
               << option(QStringLiteral("Acquire::AllowDowngradeToInsecureRepositories"), QStringLiteral("false"))
               << option(QStringLiteral("APT::Get::AllowUnauthenticated"), QStringLiteral("false"))
+              // An index past its Valid-Until, dated in the future or older than 14 days is refused.
+              << option(QStringLiteral("Acquire::Check-Valid-Until"), QStringLiteral("true"))
+              << option(QStringLiteral("Acquire::Check-Date"), QStringLiteral("true"))
+              << option(QStringLiteral("Acquire::Max-ValidTime"), kMaxValidSeconds)
               // A server that stops answering ends the step in seconds, not at the Updater's bound.
               << option(QStringLiteral("Acquire::http::Timeout"), QStringLiteral("30"))
               << option(QStringLiteral("Acquire::Retries"), QStringLiteral("1"))
@@ -89,7 +131,15 @@ QStringList AptConfiguration::downloadArguments(const QString &package) const
 QStringList AptConfiguration::installArguments(const QString &package) const
 {
     // The package's files are ours alone: nothing to ask about.
-    return packageArguments() << option(QStringLiteral("Dpkg::Options::"), QStringLiteral("--force-confdef"))
-                              << option(QStringLiteral("Dpkg::Options::"), QStringLiteral("--force-confold"))
-                              << QStringLiteral("--no-download") << QStringLiteral("install") << package;
+    QStringList arguments = packageArguments();
+    for (const QString &dpkgOption : keptConfiguration())
+        arguments << option(QStringLiteral("Dpkg::Options::"), dpkgOption);
+    // What was installed is not kept: the cache stays small between runs.
+    return arguments << option(QStringLiteral("APT::Keep-Downloaded-Packages"), QStringLiteral("false"))
+                     << QStringLiteral("--no-download") << QStringLiteral("install") << package;
+}
+
+QStringList AptConfiguration::repairArguments()
+{
+    return keptConfiguration() << QStringLiteral("--configure") << QStringLiteral("-a");
 }

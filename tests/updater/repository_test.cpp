@@ -67,7 +67,8 @@ TEST_F(UpdaterRepositoryTest, AptTakesTheIndexSignedWithThePackagesKeyAlone)
         QByteArray addedAfterSigning; // to the index
         bool reachable;
         bool taken;
-        QByteArray why; // in apt's words
+        QByteArray why;           // in apt's words
+        const char *date = "now"; // of the index
     } rows[] = {
         {"signed with the package's key", kTrusted, {}, true, true, {}},
         {"signed with another key", kOther, {}, true, false, "NO_PUBKEY"},
@@ -75,12 +76,17 @@ TEST_F(UpdaterRepositoryTest, AptTakesTheIndexSignedWithThePackagesKeyAlone)
          "\nPackage: zelvora\nVersion: 9.0.0\nArchitecture: all\nFilename: ./other.deb\nSize: 1\n", true, false, {}},
         // apt only warns of a source it cannot reach, and would go on with nothing.
         {"a server that cannot be reached", kTrusted, {}, false, false, "Could not connect"},
+        // Valid for 14 days from its date: an old index cannot be served for ever.
+        {"an index past its Valid-Until", kTrusted, {}, true, false, "is expired", "15 days ago"},
+        {"an index dated in the future", kTrusted, {}, true, false, "is not valid yet", "2 days"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
         const QString repository = path(QStringLiteral("repository"));
         QDir(repository).removeRecursively();
+        qputenv("ZELVORA_REPOSITORY_DATE", row.date);
         ASSERT_EQ(run(QStringLiteral(ZELVORA_REPOSITORY_SCRIPT), {repository, row.signer, deb()}).exitCode, 0);
+        qunsetenv("ZELVORA_REPOSITORY_DATE");
         QFile index(repository + QStringLiteral("/Packages"));
         ASSERT_TRUE(index.open(QIODevice::Append));
         index.write(row.addedAfterSigning);
