@@ -386,6 +386,8 @@ TEST(TicketeraInstalled, HundredRunsAtOnceShareOneLogThroughOneRotation)
     EXPECT_FALSE(after.isEmpty());
     EXPECT_FALSE(after.join(QString()).contains(QStringLiteral("relleno")));
     QStringList found = before + after;
+    // Runs that found the port taken say so; how many did depends on the timing.
+    found.removeIf([](const QString &entry) { return entry.startsWith(QStringLiteral("Puerto ocupado por otro trabajo")); });
     found.sort();
     expected.sort();
     EXPECT_EQ(found.size(), expected.size());
