@@ -345,14 +345,14 @@ check "  the run's own apt directory is gone" sh -c "! ls -d '$root'/var/tmp/zel
 check "  the programs are still root's alone" mode_is "root:root 755" "$dir/Updater"
 
 # No systemd runs in the root: as if it did, with its calls noted (systemctl itself ignores a stop
-# in a root that is not the machine's).
+# in a root that is not the machine's); apt gives the maintainer scripts a PATH of its own.
 mkdir -p "$root/run/systemd/system" "$root/usr/local/sbin"
 printf '#!/bin/sh\n[ -e /lib/systemd/system/zelvora-kiosk@.service ] && u=unit || u=gone\necho "$u $*" >>/tmp/systemctl.log\nexec /usr/bin/systemctl "$@"\n' \
   >"$root/usr/local/sbin/systemctl"
 chmod 755 "$root/usr/local/sbin/systemctl"
 echo "== apt-get remove zelvora"
 start=$(date +%s%N)
-in_root apt-get remove -y -q zelvora >/dev/null 2>&1
+in_root apt-get remove -y -q -o DPkg::Path=/usr/local/sbin:/usr/sbin:/usr/bin:/sbin:/bin zelvora >/dev/null 2>&1
 remove_ms=$((($(date +%s%N) - start) / 1000000))
 check "removal keeps the settings, the logo and the work directory" \
   test "$(in_root find "$dir" | sort | tr '\n' ' ')" = "$dir $dir/Ticketera.ini $dir/logo.bmp "
