@@ -42,6 +42,7 @@ package() { # package VERSION: build-package-VERSION/package/zelvora_VERSION.0_*
   ls "$build"/package/zelvora_"$1".0_*.deb
 }
 deb=$(package 1.0)
+kiosk_deb=$(ls build-package-1.0/package/zelvora-kiosk_1.0.0_*.deb)
 upgrade=$(package 1.1)
 central_server=$PWD/build-package-1.1/tools/central-server
 size=$(stat -c %s "$deb")
@@ -101,9 +102,10 @@ done
 listing >"$root.before"
 
 cp "$deb" "$root/tmp/zelvora.deb"
-echo "== apt-get install ./$(basename "$deb")"
+cp "$kiosk_deb" "$root/tmp/zelvora-kiosk.deb"
+echo "== apt-get install ./$(basename "$deb") ./$(basename "$kiosk_deb")"
 start=$(date +%s%N)
-in_root apt-get install -y -q --no-install-recommends /tmp/zelvora.deb >"$root/tmp/install.log" 2>&1 ||
+in_root apt-get install -y -q --no-install-recommends /tmp/zelvora.deb /tmp/zelvora-kiosk.deb >"$root/tmp/install.log" 2>&1 ||
   { cat "$root/tmp/install.log"; exit 1; }
 install_ms=$((($(date +%s%N) - start) / 1000000))
 pulled=$(grep -c '^Setting up ' "$root/tmp/install.log" || true)
@@ -111,7 +113,7 @@ echo "   $install_ms ms, $pulled packages set up"
 in_root dpkg-query -W -f='   Depends: ${Depends}\n' zelvora
 
 # What the package holds, and where.
-for f in Ticketera Mostrador Configuracion Updater kiosk-session lib/libzelvora-cups.so lib/libticketera-gui.so informes/ticket_gran_7cm.fr3 \
+for f in Ticketera Mostrador Configuracion Updater kiosk-session kiosk-check lib/libzelvora-cups.so lib/libticketera-gui.so informes/ticket_gran_7cm.fr3 \
   informes/Ticket_peq_5cm.fr3 resources/ORMEZA.lpf resources/VELTRA.lpf; do
   check "installed: $dir/$f" test -f "$root$dir/$f"
 done
@@ -175,25 +177,25 @@ fi
 
 # The kiosk session: its files are there, and nothing of it is enabled until the question is answered.
 unit=$root/lib/systemd/system/zelvora-kiosk@.service
-rule=$root/etc/polkit-1/rules.d/50-zelvora-configuracion.rules
+rule=$root/etc/polkit-1/rules.d/50-zelvora-kiosk-configuracion.rules
 check "installed: the kiosk session's unit" test -f "$unit"
 check "installed: the kiosk session's PAM service, a conffile" sh -c \
-  "chroot '$root' dpkg-query --control-show zelvora conffiles | grep -qx /etc/pam.d/zelvora-kiosk"
+  "chroot '$root' dpkg-query --control-show zelvora-kiosk conffiles | grep -qx /etc/pam.d/zelvora-kiosk"
 check "the unit runs Mostrador through kiosk-session in cage, without switching terminals" \
   grep -qx "ExecStart=/usr/bin/cage -d -- $dir/kiosk-session $dir/Mostrador" "$unit"
 check "the unit runs as its instance's user on tty1, in a login session, and restarts" \
   sh -c "grep -qx 'User=%i' '$unit' && grep -qx 'TTYPath=/dev/tty1' '$unit' && grep -qx 'PAMName=zelvora-kiosk' '$unit' && grep -qx 'Restart=always' '$unit'"
 kiosk_links() { find "$root/etc/systemd/system" -name 'zelvora-kiosk@*' -printf '%f\n' | sort | tr '\n' ' '; }
 check "no kiosk session is enabled unless asked" test -z "$(kiosk_links)"
-updater_rule=$root/etc/polkit-1/rules.d/50-zelvora-updater.rules
+updater_rule=$root/etc/polkit-1/rules.d/50-zelvora-kiosk-updater.rules
 check "no polkit rule unless asked" sh -c "[ ! -e '$rule' ] && [ ! -e '$updater_rule' ]"
 
 reconfigure() { # reconfigure USER ALLOW [UPDATER]: the package's answers, as an administrator gives them
-  printf 'zelvora zelvora/kiosk-user string %s\nzelvora zelvora/kiosk-configuracion boolean %s\nzelvora zelvora/kiosk-updater boolean %s\n' \
-    "$1" "$2" "${3:-true}" | in_root debconf-set-selections
-  in_root env DEBIAN_FRONTEND=noninteractive dpkg-reconfigure zelvora 2>"$root/tmp/reconfigure.log"
+  printf 'zelvora-kiosk zelvora/kiosk-%s\n' "user string $1" "configuracion boolean $2" "updater boolean ${3:-true}" |
+    in_root debconf-set-selections
+  in_root env DEBIAN_FRONTEND=noninteractive dpkg-reconfigure zelvora-kiosk 2>"$root/tmp/reconfigure.log"
 }
-echo "== dpkg-reconfigure zelvora: the kiosk session for caja, Configuracion without a password"
+echo "== dpkg-reconfigure zelvora-kiosk: the kiosk session for caja, Configuracion without a password"
 reconfigure caja true
 check "the session is enabled for caja alone" test "$(kiosk_links)" = "zelvora-kiosk@caja.service "
 check "systemd sees it enabled" in_root systemctl is-enabled --quiet zelvora-kiosk@caja.service
@@ -203,38 +205,38 @@ check "caja was made without a password or a shell, with a home of its own" sh -
    chroot '$root' passwd -S caja | grep -q '^caja L ' && [ \"\$(chroot '$root' stat -c %U /home/caja)\" = caja ]"
 check "caja is in the group zelvora" sh -c "chroot '$root' id -nG caja | grep -qw zelvora"
 check "caja owns nothing in $dir" test -z "$(in_root find "$dir" -user caja)"
-check "the polkit rule is root's, 644" mode_is "root:root 644" /etc/polkit-1/rules.d/50-zelvora-configuracion.rules
+check "the polkit rule is root's, 644" mode_is "root:root 644" /etc/polkit-1/rules.d/50-zelvora-kiosk-configuracion.rules
 # The rule as polkitd runs it (the same JavaScript engine, duktape), for the subjects it hands it:
-# a member of the group at the terminal's screen, then inactive, remote, outside the group, and
-# the updater's action.
+# the session's user at the terminal's screen, then inactive, remote, another user of the group,
+# and the updater's action.
 cat - "$rule" >"$root/tmp/rule-test.js" <<'JS'
 var rules = [];
 var polkit = { Result: { YES: "yes" }, addRule: function (rule) { rules.push(rule); } };
-function subject(groups, local, active) {
-    return { local: local, active: active, isInGroup: function (g) { return groups.indexOf(g) >= 0; } };
+function subject(user, local, active) {
+    return { user: user, local: local, active: active, isInGroup: function (g) { return g == "zelvora"; } };
 }
 function verdict(id, s) { return String(rules[0]({ id: id }, s)); }
 JS
 cat >>"$root/tmp/rule-test.js" <<'JS'
 var c = "com.zelvora.terminal.configuracion";
-print([verdict(c, subject(["zelvora"], true, true)), verdict(c, subject(["zelvora"], true, false)),
-       verdict(c, subject(["zelvora"], false, true)), verdict(c, subject(["users"], true, true)),
-       verdict("com.zelvora.terminal.updater", subject(["zelvora"], true, true))].join(" "));
+print([verdict(c, subject("caja", true, true)), verdict(c, subject("caja", true, false)),
+       verdict(c, subject("caja", false, true)), verdict(c, subject("cajero", true, true)),
+       verdict("com.zelvora.terminal.updater", subject("caja", true, true))].join(" "));
 JS
-check "the rule lets a member of the group start Configuracion at the terminal's screen, nobody else, nothing else" \
+check "the rule lets the session's user start Configuracion at the terminal's screen, nobody else, nothing else" \
   test "$(duk "$root/tmp/rule-test.js" 2>&1)" = "yes undefined undefined undefined undefined"
 head -n 6 "$root/tmp/rule-test.js" >"$root/tmp/updater-rule-test.js"
 cat "$updater_rule" >>"$root/tmp/updater-rule-test.js"
 cat >>"$root/tmp/updater-rule-test.js" <<'JS'
 var u = "com.zelvora.terminal.updater";
-print([verdict(u, subject(["zelvora"], true, true)), verdict(u, subject(["zelvora"], true, false)),
-       verdict(u, subject(["users"], true, true)),
-       verdict("com.zelvora.terminal.configuracion", subject(["zelvora"], true, true))].join(" "));
+print([verdict(u, subject("caja", true, true)), verdict(u, subject("caja", true, false)),
+       verdict(u, subject("cajero", true, true)),
+       verdict("com.zelvora.terminal.configuracion", subject("caja", true, true))].join(" "));
 JS
-check "the updater rule lets a member of the group update at the terminal's screen, nobody else, nothing else" \
+check "the updater rule lets the session's user update at the terminal's screen, nobody else, nothing else" \
   test "$(duk "$root/tmp/updater-rule-test.js" 2>&1)" = "yes undefined undefined undefined"
 
-echo "== dpkg-reconfigure zelvora: no password for Configuracion, then a name that is no user name, then no session"
+echo "== dpkg-reconfigure zelvora-kiosk: no password for Configuracion, then a name that is no user name, then no session"
 reconfigure caja false
 check "without the second answer the session stays and the rule goes" \
   sh -c "[ '$(kiosk_links)' = 'zelvora-kiosk@caja.service ' ] && [ ! -e '$rule' ]"
@@ -245,6 +247,13 @@ reconfigure 'Caja Uno' true
 check "a name that is no user name sets up no session and is told" \
   sh -c "[ -z \"\$(find '$root/etc/systemd/system' -name 'zelvora-kiosk@*')\" ] && [ ! -e '$rule' ] &&
          grep -q 'is not a user name for the kiosk session' '$root/tmp/reconfigure.log'"
+for user in root nobody cajero; do
+  reconfigure "$user" true
+  check "$user is refused as the session's user, and told" \
+    sh -c "[ -z \"\$(find '$root/etc/systemd/system' -name 'zelvora-kiosk@*')\" ] && [ ! -e '$rule' ] &&
+           grep -q \"$user cannot be the kiosk session's user\" '$root/tmp/reconfigure.log'"
+done
+check "  and joins no group" sh -c "! chroot '$root' id -nG nobody | grep -qw zelvora"
 reconfigure caja true
 reconfigure '' true
 check "no user: the session is disabled and the rule taken, the user kept" \
@@ -411,9 +420,15 @@ check "  the next run repairs it and upgrades: 1.2 installed" sh -c \
   "[ '$updater_status' = 0 ] && [ \"\$(chroot '$root' dpkg-query -W -f='\${db:Status-Status} \${Version}' zelvora)\" = 'installed 1.2.0' ]"
 check "  and dpkg is whole again" test -z "$(in_root dpkg --audit)"
 
+# No systemd runs in the root: as if it did, with its calls noted (systemctl itself ignores a stop
+# in a root that is not the machine's); apt gives the maintainer scripts a PATH of its own.
+mkdir -p "$root/run/systemd/system" "$root/usr/local/sbin"
+printf '#!/bin/sh\n[ -e /lib/systemd/system/zelvora-kiosk@.service ] && u=unit || u=gone\necho "$u $*" >>/tmp/systemctl.log\nexec /usr/bin/systemctl "$@"\n' \
+  >"$root/usr/local/sbin/systemctl"
+chmod 755 "$root/usr/local/sbin/systemctl"
 echo "== apt-get remove zelvora"
 start=$(date +%s%N)
-in_root apt-get remove -y -q zelvora >/dev/null 2>&1
+in_root apt-get remove -y -q -o DPkg::Path=/usr/local/sbin:/usr/sbin:/usr/bin:/sbin:/bin zelvora >/dev/null 2>&1
 remove_ms=$((($(date +%s%N) - start) / 1000000))
 check "removal keeps the settings, the logo and the work directory" \
   test "$(in_root find "$dir" | sort | tr '\n' ' ')" = "$dir $dir/Ticketera.ini $dir/logo.bmp "
@@ -421,16 +436,22 @@ check "removal takes the programs' desktop entries" test ! -e "$apps/zelvora-tic
 check "removal takes the handler out of the MIME cache" sh -c "! grep -q zvr '$apps/mimeinfo.cache'"
 check "removal keeps the group" in_root getent group zelvora
 check "removal keeps the logs" test -f "$root$work/Ticketera.log"
+check "removal takes the kiosk session's package" sh -c "! chroot '$root' dpkg-query -W -f='\${Status}' zelvora-kiosk | grep -q ' installed'"
+check "removal stops every kiosk session while its unit is there" grep -qx 'unit stop zelvora-kiosk@\*.service' "$root/tmp/systemctl.log"
 check "removal disables the kiosk session and takes the rule" \
-  sh -c "[ -z \"\$(find '$root/etc/systemd/system' -name 'zelvora-kiosk@*')\" ] && [ ! -e '$rule' ]"
+  sh -c "[ -z \"\$(find '$root/etc/systemd/system' -name 'zelvora-kiosk@*')\" ] && [ ! -e '$rule' ] &&
+         ! chroot '$root' systemctl is-enabled --quiet zelvora-kiosk@caja.service"
+check "  and systemd reloads its units without it" grep -qx 'gone daemon-reload' "$root/tmp/systemctl.log"
 check "removal keeps the kiosk user" in_root getent passwd caja
+rm -rf "$root/run/systemd" "$root/usr/local/sbin/systemctl"
 
-echo "== apt-get purge zelvora"
-in_root apt-get purge -y -q --autoremove zelvora >/dev/null 2>&1
+echo "== apt-get purge zelvora zelvora-kiosk"
+in_root apt-get purge -y -q --autoremove zelvora zelvora-kiosk >/dev/null 2>&1
 check "purge takes $dir" test ! -e "$root$dir"
 check "purge takes the work directory" test ! -e "$root$work"
 check "purge takes the group" sh -c "! chroot '$root' getent group zelvora"
-check "purge forgets the answers to the package's questions" sh -c "! chroot '$root' debconf-show zelvora | grep -q ."
+check "purge forgets the answers to the package's questions" sh -c "! chroot '$root' debconf-show zelvora-kiosk | grep -q ."
+check "purge takes the kiosk user it made, with its home" sh -c "! chroot '$root' getent passwd caja && [ ! -e '$root/home/caja' ]"
 check "the package is gone" sh -c "! chroot '$root' dpkg-query -W -f='\${Status}' zelvora | grep -q installed"
 # Everything the package and what it pulled in brought is gone again, but for caches and records.
 listing >"$root.after"

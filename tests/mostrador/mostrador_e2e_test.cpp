@@ -76,7 +76,7 @@ protected:
 
     // The one mapped window of `pid`, once it is there.
     static QString waitForWindow(const XWindows &x, qint64 pid, const std::function<bool(const QString &)> &accept = {},
-                                 int timeoutMs = 20000)
+                                 int timeoutMs = kStateBoundMs)
     {
         QString found;
         waitUntil([&] {
@@ -130,7 +130,7 @@ protected:
     // The kiosk's main window, once the start-up has run (slowly on a loaded machine).
     static QString mainWindow(const XWindows &x, const Kiosk &kiosk)
     {
-        return waitForWindow(x, kiosk.pid(), [&](const QString &w) { return x.geometry(w).width() >= 1000; }, 60000);
+        return waitForWindow(x, kiosk.pid(), [&](const QString &w) { return x.geometry(w).width() >= 1000; });
     }
 
     InstalledCopy copy;
@@ -173,7 +173,7 @@ TEST_F(MostradorE2eTest, TheWindowTakesItsSizeAndLimitsFromTheFirstMonitor)
         EXPECT_TRUE(waitUntil([&] {
             frame = x.frameExtents(window);
             return x.geometry(window).marginsAdded(frame) == c.window && frame.isNull() != c.windowManager;
-        }, 5000)) << x.geometry(window).x() << "," << x.geometry(window).y() << " " << x.geometry(window).width()
+        }, kStateBoundMs)) << x.geometry(window).x() << "," << x.geometry(window).y() << " " << x.geometry(window).width()
                   << "x" << x.geometry(window).height() << " frame top " << frame.top();
         const QSize border(frame.left() + frame.right(), frame.top() + frame.bottom());
         const QString hints = x.normalHints(window);
@@ -184,21 +184,21 @@ TEST_F(MostradorE2eTest, TheWindowTakesItsSizeAndLimitsFromTheFirstMonitor)
         }
         // The browser covers the whole client area with the web application, logged in with the
         // stored credentials (the central server's page is blank).
-        EXPECT_TRUE(waitUntil([&] { return isAllWhite(x.capture(window), c.window.size() - border); }, 10000));
-        EXPECT_TRUE(waitUntil([&] { return loggedInAs("usuario=caja 1&password=clave&"); }));
+        EXPECT_TRUE(waitUntil([&] { return loggedInAs("usuario=caja 1&password=clave&"); }, kStateBoundMs));
+        EXPECT_TRUE(waitUntil([&] { return isAllWhite(x.capture(window), c.window.size() - border); }, kStateBoundMs));
 
         // Closing the window ends the program, its browser processes and its lock.
         const QList<qint64> tree = processtree::liveTree(kiosk.pid());
         EXPECT_GE(tree.size(), 2) << "no browser sub-process";
         x.close(window);
-        ASSERT_TRUE(kiosk.waitForExit());
+        ASSERT_TRUE(kiosk.waitForExit(kStateBoundMs));
         EXPECT_EQ(kiosk.exitCode(), 0);
         EXPECT_TRUE(waitUntil([&] {
             for (qint64 pid : tree)
                 if (processtree::isLive(pid))
                     return false;
             return true;
-        }, 10000));
+        }, kStateBoundMs));
         EXPECT_TRUE(lockIsFree(copy));
         // Both log switches are off in the program's build: only the stored address is logged.
         const QStringList lines = copy.log(QStringLiteral("ZelvoraMostrador.log")).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
@@ -491,7 +491,7 @@ TEST_F(MostradorE2eTest, CancellingTheConfigurationWindowAtTheFirstStartEndsTheP
         for (const QString &w : x.visibleWindowsOf(kiosk.pid()))
             mainWindowShown |= w != dialog;
         return kiosk.waitForExit(0);
-    }));
+    }, kStateBoundMs));
     EXPECT_FALSE(mainWindowShown);
     EXPECT_EQ(kiosk.exitCode(), 0);
     EXPECT_FALSE(QFileInfo::exists(registryHive() + u'/' + credentialskey::kName));

@@ -184,15 +184,16 @@ TEST_F(SaleE2eTest, TheSaleRunsInTheKioskSessionFromTheKeyboard)
     ASSERT_TRUE(waitUntil([&] {
         screen = session.screenshot();
         return !screen.isNull() && salespage::printButton(screen).has_value();
-    }, 60000)) << copy.log(QStringLiteral("ZelvoraMostrador.log")).toStdString();
+    }, kStateBoundMs)) << copy.log(QStringLiteral("ZelvoraMostrador.log")).toStdString();
     // The page's own background reaches the output's far corner: the window fills the output.
     EXPECT_EQ(screen.size(), QSize(1024, 768));
     EXPECT_EQ(screen.pixel(screen.width() - 1, screen.height() - 1) & 0xffffff, 0xeef1f5u);
 
     // The print link is the page's first stop for the keyboard.
     session.key({QStringLiteral("Tab"), QStringLiteral("Return")});
-    EXPECT_EQ(terminal.read(salespage::kPortBytes.size(), 30000), salespage::kPortBytes) << copy.log().toStdString();
-    ASSERT_TRUE(waitUntil([&] { return copy.log().contains(QStringLiteral("] Termino de impresion por puerto\r\n")); }, 30000));
+    EXPECT_EQ(terminal.read(salespage::kPortBytes.size(), kStateBoundMs), salespage::kPortBytes) << copy.log().toStdString();
+    ASSERT_TRUE(waitUntil([&] { return copy.log().contains(QStringLiteral("] Termino de impresion por puerto\r\n")); },
+                          kStateBoundMs));
     EXPECT_TRUE(copy.log().contains(QStringLiteral("\r\nParametro1: ") + salespage::kPrintUrl + QStringLiteral("\r\n")));
     // Ticketera ran in the session, as its user.
     EXPECT_EQ(QFileInfo(copy.workDir() + QStringLiteral("/Ticketera.log")).ownerId(), session.uid());

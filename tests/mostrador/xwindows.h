@@ -57,5 +57,9 @@ private:
     bool m_ready = false;
 };
 
+// The bound of a wait for a state that a loaded machine (builds beside, a sanitizer) only delays:
+// reached by a fault, not by load.
+constexpr int kStateBoundMs = 240000;
+
 // Polls `condition` every 50 ms until it holds or `timeoutMs` passed.
 bool waitUntil(const std::function<bool()> &condition, int timeoutMs = 20000);
