@@ -26,20 +26,18 @@ struct GStrvFree {
 struct GErrorFree {
     void operator()(GError *error) const { g_error_free(error); }
 };
-struct SpawnAttributes {
-    posix_spawnattr_t attributes;
-    SpawnAttributes() { posix_spawnattr_init(&attributes); }
-    ~SpawnAttributes() { posix_spawnattr_destroy(&attributes); }
-    SpawnAttributes(const SpawnAttributes &) = delete;
-    SpawnAttributes &operator=(const SpawnAttributes &) = delete;
+// A posix_spawn object, destroyed with its scope.
+template <typename T, int (*Init)(T *), int (*Destroy)(T *)>
+struct SpawnObject {
+    T value;
+    SpawnObject() { Init(&value); }
+    ~SpawnObject() { Destroy(&value); }
+    SpawnObject(const SpawnObject &) = delete;
+    SpawnObject &operator=(const SpawnObject &) = delete;
 };
-struct SpawnFileActions {
-    posix_spawn_file_actions_t actions;
-    SpawnFileActions() { posix_spawn_file_actions_init(&actions); }
-    ~SpawnFileActions() { posix_spawn_file_actions_destroy(&actions); }
-    SpawnFileActions(const SpawnFileActions &) = delete;
-    SpawnFileActions &operator=(const SpawnFileActions &) = delete;
-};
+using SpawnAttributes = SpawnObject<posix_spawnattr_t, posix_spawnattr_init, posix_spawnattr_destroy>;
+using SpawnFileActions =
+    SpawnObject<posix_spawn_file_actions_t, posix_spawn_file_actions_init, posix_spawn_file_actions_destroy>;
 
 bool launchDefaultForUri(const char *uri)
 {
@@ -128,13 +126,13 @@ bool spawnReaped(char **argv)
     sigset_t none, all;
     sigemptyset(&none);
     sigfillset(&all);
-    if (posix_spawn_file_actions_addclosefrom_np(&files.actions, STDERR_FILENO + 1) != 0 ||
-        posix_spawnattr_setsigmask(&attributes.attributes, &none) != 0 ||
-        posix_spawnattr_setsigdefault(&attributes.attributes, &all) != 0 ||
-        posix_spawnattr_setflags(&attributes.attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF) != 0)
+    if (posix_spawn_file_actions_addclosefrom_np(&files.value, STDERR_FILENO + 1) != 0 ||
+        posix_spawnattr_setsigmask(&attributes.value, &none) != 0 ||
+        posix_spawnattr_setsigdefault(&attributes.value, &all) != 0 ||
+        posix_spawnattr_setflags(&attributes.value, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF) != 0)
         return false;
     pid_t pid = 0;
-    if (posix_spawnp(&pid, argv[0], &files.actions, &attributes.attributes, argv, environ) != 0)
+    if (posix_spawnp(&pid, argv[0], &files.value, &attributes.value, argv, environ) != 0)
         return false;
     reapWhenEnded(pid);
     return true;
