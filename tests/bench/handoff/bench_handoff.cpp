@@ -3,7 +3,8 @@
 // Ticketera started directly with the same URL and beside "gio open" of that URL, in an X session
 // without a desktop environment. The click is xdotool's, whose own start counts in the first
 // figure; the port route is used so that no spooler's time hides the start-up's. Then the same
-// clicks in Mostrador's timing build, whose page says where the time went.
+// clicks in Mostrador's timing build, whose page says where the time went; the figure with its
+// target is the kiosk's own part, from the click's input event on.
 #include "benchfigure.h"
 #include "centralserver.h"
 #include "kiosk.h"
@@ -106,7 +107,6 @@ int main(int argc, char **argv)
         x.run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("--window"), window,
                                           QString::number(at.x()), QString::number(at.y())});
     };
-    const auto pressAndRelease = [&] { x.run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("1")}); };
 
     // The environment the kiosk hands on to what it starts.
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -123,7 +123,15 @@ int main(int argc, char **argv)
         process.setArguments(arguments);
         process.startDetached();
     };
-    const auto click = pressAndRelease;
+    // xdotool lingers about 100 ms after the release: the click is timed from its start, never
+    // from its end.
+    QProcess clicker;
+    clicker.setProcessEnvironment(env);
+    const auto click = [&] {
+        clicker.waitForFinished();
+        clicker.start(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("1")});
+        clicker.waitForStarted();
+    };
     const auto direct = [&] { startDetached(copy.appDir() + QStringLiteral("Ticketera"), {salespage::kPrintUrl}); };
     const auto gio = [&] { startDetached(QStringLiteral("gio"), {QStringLiteral("open"), salespage::kPrintUrl}); };
 
@@ -206,6 +214,7 @@ int main(int argc, char **argv)
     std::printf("  the kiosk's part: %.1f ms over the direct start; its floor here (input, channel, hand-over, "
                 "Ticketera's run over the direct one): %.1f ms\n",
                 kioskMs - alone, floorMs);
+    clicker.waitForFinished();
     benchFigure("handoff: input event to last byte minus Ticketera started directly (median)", kioskMs - alone, "ms",
                 "<=", kTargetMs);
     return 0;
