@@ -29,9 +29,10 @@
 
 namespace {
 
-// The floor measured on this machine (input event to page, channel, hand-over: about 5 ms over
-// the direct start) plus a margin for what the browser's threads do beside it.
-constexpr double kTargetMs = 15;
+// The kiosk's floor over the direct start, measured on a quiet 2-core machine: the input event
+// to the page's watcher, the channel and the hand-over, 3 to 5 ms (Ticketera itself runs no
+// slower than when started directly); plus a margin for the browser's own threads beside it.
+constexpr double kTargetMs = 10;
 
 // Milliseconds from `start` to the tickets' last byte; negative when they did not arrive whole.
 double timeToLastByte(PseudoTerminal &terminal, const std::function<void()> &start)
@@ -184,15 +185,15 @@ int main(int argc, char **argv)
             click();
         });
         const long long ended = clicked + static_cast<long long>(ms * 1e6);
-        if (ms < 0 || !waitUntil([&] { return kiosk->standardOutput().count("\nwatcher ") > i; }, 10000)) {
+        const double alone = timeToLastByte(terminal, direct);
+        if (ms < 0 || alone < 0 || !waitUntil([&] { return kiosk->standardOutput().count("\nwatcher ") > i; }, 10000)) {
             std::fprintf(stderr, "timing run %d: no tickets or no times\n", i);
             return 1;
         }
-        const double alone = timeToLastByte(terminal, direct);
         const QByteArray output = kiosk->standardOutput();
         const long long marks[] = {clicked, reported(output, "event"), reported(output, "watcher"),
                                    reported(output, "handed"), reported(output, "spawned"), ended};
-        if (i == 0 || alone < 0)
+        if (i == 0)
             continue;
         for (size_t stage = 0; stage < std::size(stages); ++stage)
             spent[stage].push_back(static_cast<double>(marks[stage + 1] - marks[stage]) / 1e6);
@@ -211,8 +212,8 @@ int main(int argc, char **argv)
     // What no change of ours removes: the browser's delivery of the event to the page and its
     // message back, and the start of a process; Ticketera's own run is the direct start's.
     const double floorMs = medians[1] + medians[2] + medians[3] + std::max(0.0, medians[4] - alone);
-    std::printf("  the kiosk's part: %.1f ms over the direct start; its floor here (input, channel, hand-over, "
-                "Ticketera's run over the direct one): %.1f ms\n",
+    std::printf("  the kiosk's part: %.1f ms over the direct start; its floor here (input, channel, hand-over, and "
+                "Ticketera's run where slower than the direct one): %.1f ms\n",
                 kioskMs - alone, floorMs);
     clicker.waitForFinished();
     benchFigure("handoff: input event to last byte minus Ticketera started directly (median)", kioskMs - alone, "ms",
