@@ -39,16 +39,6 @@ using SpawnAttributes = SpawnObject<posix_spawnattr_t, posix_spawnattr_init, pos
 using SpawnFileActions =
     SpawnObject<posix_spawn_file_actions_t, posix_spawn_file_actions_init, posix_spawn_file_actions_destroy>;
 
-bool launchDefaultForUri(const char *uri)
-{
-    GError *error = nullptr;
-    // Without a launch context the program inherits this process's environment and display;
-    // GLib reaps it itself.
-    const bool launched = g_app_info_launch_default_for_uri(uri, nullptr, &error);
-    const std::unique_ptr<GError, GErrorFree> owned(error);
-    return launched;
-}
-
 void appendQuoted(GString *line, const char *text)
 {
     const std::unique_ptr<char, GFree> quoted(g_shell_quote(text));
@@ -159,13 +149,29 @@ bool needsGiosLauncher(GDesktopAppInfo *entry)
            (directory && *directory);
 }
 
+// Starts the desktop's `handler` with `uri`. GIO's own launch looks up the session bus first,
+// every time; without one it forks the whole browser process to try to start one, which cost
+// most of a print link's hand-over. So the handler's command line is started here, as GIO would
+// start it.
+bool launch(GAppInfo *handler, const char *uri)
+{
+    if (!handler || !G_IS_DESKTOP_APP_INFO(handler))
+        return false;
+    GDesktopAppInfo *entry = G_DESKTOP_APP_INFO(handler);
+    if (needsGiosLauncher(entry))
+        return launchThroughGio(entry, uri);
+    const std::unique_ptr<gchar *, GStrvFree> argv = commandLineFor(entry, uri);
+    return argv && argv.get()[0] && spawnReaped(argv.get());
+}
+
 } // namespace
 
 bool openWithAssociatedProgram(const QString &path)
 {
     const std::unique_ptr<GFile, GObjectUnref> file(g_file_new_for_path(QFile::encodeName(path).constData()));
     const std::unique_ptr<char, GFree> uri(g_file_get_uri(file.get()));
-    return launchDefaultForUri(uri.get());
+    const std::unique_ptr<GAppInfo, GObjectUnref> handler(g_file_query_default_handler(file.get(), nullptr, nullptr));
+    return launch(handler.get(), uri.get());
 }
 
 bool openWithSchemeHandler(const QString &url)
@@ -176,16 +182,7 @@ bool openWithSchemeHandler(const QString &url)
         return false;
     const std::unique_ptr<char, GFree> lowerCase(g_ascii_strdown(scheme.get(), -1));
     const std::unique_ptr<GAppInfo, GObjectUnref> handler(g_app_info_get_default_for_uri_scheme(lowerCase.get()));
-    if (!handler || !G_IS_DESKTOP_APP_INFO(handler.get()))
-        return false;
-    GDesktopAppInfo *entry = G_DESKTOP_APP_INFO(handler.get());
-    if (needsGiosLauncher(entry))
-        return launchThroughGio(entry, text.constData());
-    // GIO's own launch looks up the session bus first, every time; without one it forks the
-    // whole browser process to try to start one, which cost most of the hand-over. The
-    // handler's command line is started here instead, as GIO would start it.
-    const std::unique_ptr<gchar *, GStrvFree> argv = commandLineFor(entry, text.constData());
-    return argv && argv.get()[0] && spawnReaped(argv.get());
+    return launch(handler.get(), text.constData());
 }
 
 } // namespace platform
