@@ -34,24 +34,55 @@ bool isLive(qint64 pid)
     return readStat(pid, &parent, &state) && state != 'Z' && state != 'X';
 }
 
-QList<qint64> liveTree(qint64 root)
+namespace {
+
+struct Process {
+    qint64 pid;
+    qint64 parent;
+    char state;
+};
+
+QList<Process> everyProcess()
 {
-    QMultiMap<qint64, qint64> children;
+    QList<Process> processes;
     const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString &entry : entries) {
         bool numeric = false;
-        const qint64 pid = entry.toLongLong(&numeric);
-        qint64 parent = 0;
-        char state = '?';
-        if (numeric && readStat(pid, &parent, &state) && state != 'Z' && state != 'X')
-            children.insert(parent, pid);
+        Process process{entry.toLongLong(&numeric), 0, '?'};
+        if (numeric && readStat(process.pid, &process.parent, &process.state))
+            processes << process;
     }
+    return processes;
+}
+
+bool ended(const Process &process)
+{
+    return process.state == 'Z' || process.state == 'X';
+}
+
+} // namespace
+
+QList<qint64> liveTree(qint64 root)
+{
+    QMultiMap<qint64, qint64> children;
+    for (const Process &process : everyProcess())
+        if (!ended(process))
+            children.insert(process.parent, process.pid);
     QList<qint64> tree;
     if (isLive(root))
         tree << root;
     for (qsizetype i = 0; i < tree.size(); ++i)
         tree << children.values(tree[i]);
     return tree;
+}
+
+QList<qint64> unreapedChildren(qint64 parent)
+{
+    QList<qint64> children;
+    for (const Process &process : everyProcess())
+        if (ended(process) && process.parent == parent)
+            children << process.pid;
+    return children;
 }
 
 QString executable(qint64 pid)

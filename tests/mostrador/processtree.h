@@ -9,6 +9,8 @@ namespace processtree {
 // `root` and every live descendant of it (zombies left out).
 QList<qint64> liveTree(qint64 root);
 bool isLive(qint64 pid);
+// The children of `parent` that ended and that it has not reaped.
+QList<qint64> unreapedChildren(qint64 parent);
 // The program file a process runs.
 QString executable(qint64 pid);
 QStringList arguments(qint64 pid);

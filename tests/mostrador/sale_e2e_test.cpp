@@ -21,6 +21,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -125,6 +126,14 @@ TEST_F(SaleE2eTest, TheClickedTicketReachesThePortWithTheExactUrl)
                     ticketera << pid;
             ASSERT_EQ(ticketera.size(), 1);
             EXPECT_FALSE(processtree::holdsFile(ticketera.first(), Kiosk::lockPath(copy)));
+        } else {
+            // Ticketera ends after its job and the kiosk reaps it.
+            EXPECT_TRUE(waitUntil([&] {
+                const QList<qint64> tree = processtree::liveTree(kiosk->pid());
+                return std::none_of(tree.begin(), tree.end(), [](qint64 pid) {
+                           return processtree::executable(pid).endsWith(QStringLiteral("/Ticketera"));
+                       }) && processtree::unreapedChildren(kiosk->pid()).isEmpty();
+            }, 30000));
         }
         EXPECT_TRUE(mostradorLogLines(copy.workDir()).contains(QStringLiteral("Enlace ZVR entregado al escritorio: ") + c.url));
         EXPECT_TRUE(copy.log().contains(QStringLiteral("\r\nParametro1: ") + c.url + QStringLiteral("\r\n")))

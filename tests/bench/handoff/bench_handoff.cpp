@@ -3,7 +3,8 @@
 // Ticketera started directly with the same URL and beside "gio open" of that URL, in an X session
 // without a desktop environment. The click is xdotool's, whose own start counts in the first
 // figure; the port route is used so that no spooler's time hides the start-up's. Then the same
-// clicks in Mostrador's timing build, whose page says where the time went.
+// clicks in Mostrador's timing build, whose page says where the time went; the figure with its
+// target is the kiosk's own part, from the click's input event on.
 #include "benchfigure.h"
 #include "centralserver.h"
 #include "kiosk.h"
@@ -27,6 +28,11 @@
 #include <vector>
 
 namespace {
+
+// The kiosk's floor over the direct start, measured on a quiet 2-core machine: the input event
+// to the page's watcher, the channel and the hand-over, 3 to 5 ms (Ticketera itself runs no
+// slower than when started directly); plus a margin for the browser's own threads beside it.
+constexpr double kTargetMs = 10;
 
 // Milliseconds from `start` to the tickets' last byte; negative when they did not arrive whole.
 double timeToLastByte(PseudoTerminal &terminal, const std::function<void()> &start)
@@ -102,7 +108,6 @@ int main(int argc, char **argv)
         x.run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("--window"), window,
                                           QString::number(at.x()), QString::number(at.y())});
     };
-    const auto pressAndRelease = [&] { x.run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("1")}); };
 
     // The environment the kiosk hands on to what it starts.
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -119,7 +124,15 @@ int main(int argc, char **argv)
         process.setArguments(arguments);
         process.startDetached();
     };
-    const auto click = pressAndRelease;
+    // xdotool lingers about 100 ms after the release: the click is timed from its start, never
+    // from its end.
+    QProcess clicker;
+    clicker.setProcessEnvironment(env);
+    const auto click = [&] {
+        clicker.waitForFinished();
+        clicker.start(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("1")});
+        clicker.waitForStarted();
+    };
     const auto direct = [&] { startDetached(copy.appDir() + QStringLiteral("Ticketera"), {salespage::kPrintUrl}); };
     const auto gio = [&] { startDetached(QStringLiteral("gio"), {QStringLiteral("open"), salespage::kPrintUrl}); };
 
@@ -146,21 +159,25 @@ int main(int argc, char **argv)
     std::printf("Sale, click on the print button to the tickets' last byte on the port, median of %d: %.0f ms\n", runs, c);
     std::printf("Ticketera started directly with the same URL, same measure:                  %.0f ms\n", d);
     std::printf("\"gio open\" of the same URL, same measure:                                    %.0f ms\n", g);
-    std::printf("  the handoff: %.0f ms over the direct start; \"gio open\": %.0f ms\n", c - d, g - d);
+    std::printf("  the handoff, xdotool's start included: %.0f ms over the direct start; \"gio open\": %.0f ms\n", c - d,
+                g - d);
 
-    // Where it goes: the same clicks in the timing build.
+    // Where it goes: the same clicks in the timing build, each beside a direct start so that both
+    // meet the same load. The kiosk's part starts at the click's input event: xdotool's own start
+    // is no part of the kiosk.
     kioskbench::close(xvfb.display(), *kiosk);
     kiosk.emplace(copy, xvfb.display(), timing);
     button = printButtonOf(x, *kiosk, &window);
     if (!button)
         return 1;
     moveTo(*button);
-    const char *const stages[] = {"xdotool's start, to the click's input event",
+    const char *const stages[] = {"xdotool's start, to the click's input event (not the kiosk's)",
                                   "the input event, to the page's watcher",
                                   "the watcher, through the channel, to the hand-over",
                                   "the hand-over: the handler found and started",
                                   "Ticketera, from its start to the last byte"};
     std::array<std::vector<double>, std::size(stages)> spent;
+    std::vector<double> fromEvent, besideIt;
     for (int i = 0; i <= runs; ++i) {
         long long clicked = 0;
         const double ms = timeToLastByte(terminal, [&] {
@@ -168,25 +185,38 @@ int main(int argc, char **argv)
             click();
         });
         const long long ended = clicked + static_cast<long long>(ms * 1e6);
-        if (ms < 0 || !waitUntil([&] { return kiosk->standardOutput().count("\nwatcher ") > i; }, 10000)) {
+        const double alone = timeToLastByte(terminal, direct);
+        if (ms < 0 || alone < 0 || !waitUntil([&] { return kiosk->standardOutput().count("\nwatcher ") > i; }, 10000)) {
             std::fprintf(stderr, "timing run %d: no tickets or no times\n", i);
             return 1;
         }
         const QByteArray output = kiosk->standardOutput();
         const long long marks[] = {clicked, reported(output, "event"), reported(output, "watcher"),
                                    reported(output, "handed"), reported(output, "spawned"), ended};
-        if (i > 0)
-            for (size_t stage = 0; stage < std::size(stages); ++stage)
-                spent[stage].push_back(static_cast<double>(marks[stage + 1] - marks[stage]) / 1e6);
+        if (i == 0)
+            continue;
+        for (size_t stage = 0; stage < std::size(stages); ++stage)
+            spent[stage].push_back(static_cast<double>(marks[stage + 1] - marks[stage]) / 1e6);
+        fromEvent.push_back(static_cast<double>(ended - marks[1]) / 1e6);
+        besideIt.push_back(alone);
     }
     std::printf("Where the click's time goes (timing build, median of %d):\n", runs);
-    double stagesMs = 0;
+    double medians[std::size(stages)];
     for (size_t stage = 0; stage < std::size(stages); ++stage) {
-        const double median = kioskbench::median(spent[stage]);
-        stagesMs += median;
-        std::printf("  %-60s %6.1f ms\n", stages[stage], median);
+        medians[stage] = kioskbench::median(spent[stage]);
+        std::printf("  %-64s %6.1f ms\n", stages[stage], medians[stage]);
     }
-    std::printf("  %-60s %6.1f ms\n", "sum", stagesMs);
-    benchFigure("handoff: click to last byte minus Ticketera started directly (median)", c - d, "ms", "<=", 40);
+    const double kioskMs = kioskbench::median(fromEvent), alone = kioskbench::median(besideIt);
+    std::printf("  %-64s %6.1f ms\n", "the input event to the last byte", kioskMs);
+    std::printf("  %-64s %6.1f ms\n", "Ticketera started directly, beside each click", alone);
+    // What no change of ours removes: the browser's delivery of the event to the page and its
+    // message back, and the start of a process; Ticketera's own run is the direct start's.
+    const double floorMs = medians[1] + medians[2] + medians[3] + std::max(0.0, medians[4] - alone);
+    std::printf("  the kiosk's part: %.1f ms over the direct start; its floor here (input, channel, hand-over, and "
+                "Ticketera's run where slower than the direct one): %.1f ms\n",
+                kioskMs - alone, floorMs);
+    clicker.waitForFinished();
+    benchFigure("handoff: input event to last byte minus Ticketera started directly (median)", kioskMs - alone, "ms",
+                "<=", kTargetMs);
     return 0;
 }
